@@ -1,0 +1,60 @@
+# Windows tree (MinGW-w64): the saver program, and under Wine its tests.
+option(KORV_WINDOWS_TESTS "Build and register the tests that run under Wine" ON)
+
+set(CMAKE_CXX_FLAGS_RELEASE "-Os")
+set(CMAKE_C_FLAGS_RELEASE "-Os")
+add_compile_options(-Wall -Wextra -fno-exceptions -fno-rtti -ffunction-sections -fdata-sections
+  $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX)
+
+set(KORV_WIN_LIBS opengl32 glu32 gdi32 user32 kernel32 advapi32 shell32)
+
+add_library(korv_core STATIC ${KORV_CORE_SOURCES} toolkit/report_error_win32.cpp)
+target_include_directories(korv_core PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(korv_core PUBLIC ${KORV_WIN_LIBS})
+
+# The host, the scene's window and the setup dialogs. Built twice: once as
+# shipped, once with KORV_TEST_HOOKS for the test build of the program, which
+# records what tests need to see and can inject a fault on request.
+set(KORV_HOST_SOURCES
+  host/host_state.cpp
+  host/command_scan.cpp
+  host/entry.cpp
+  host/saver_window.cpp
+  host/password.cpp
+  scene/scene_window.cpp
+  setup/config_dialog.cpp
+  setup/installer.cpp
+  setup/agreement_text.cpp)
+set(KORV_RESOURCES setup/resources.rc)
+
+function(korv_host_library name)
+  add_library(${name} STATIC ${KORV_HOST_SOURCES})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC korv_core ${KORV_WIN_LIBS})
+  target_compile_definitions(${name} PUBLIC ${ARGN})
+endfunction()
+
+function(korv_saver_program name library)
+  add_executable(${name} WIN32 host/main.cpp ${KORV_RESOURCES})
+  target_link_libraries(${name} PRIVATE ${library})
+  target_link_options(${name} PRIVATE -s -Wl,--gc-sections)
+endfunction()
+
+korv_host_library(korv_host)
+korv_saver_program(korvanthel korv_host)
+set_target_properties(korvanthel PROPERTIES OUTPUT_NAME Korvanthel SUFFIX .scr)
+# The self-installing form: the same bytes under the name Korvanthel.exe.
+add_custom_command(TARGET korvanthel POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:korvanthel> ${CMAKE_BINARY_DIR}/Korvanthel.exe)
+
+if(KORV_WINDOWS_TESTS)
+  korv_host_library(korv_host_test KORV_TEST_HOOKS=1)
+  korv_saver_program(korvanthel_test korv_host_test)
+  set_target_properties(korvanthel_test PROPERTIES OUTPUT_NAME Korvanthel_test SUFFIX .scr)
+  foreach(dir tests/windows tests/system tests/setup tests/password bench/windows bench/password)
+    if(EXISTS ${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt)
+      add_subdirectory(${dir})
+    endif()
+  endforeach()
+endif()
