@@ -1,0 +1,67 @@
+// The saver host's process-wide state and every host function, declared once.
+// One GUI thread runs everything; there are no locks.
+#pragma once
+#include <windows.h>
+#include <imm.h>
+#include "host/command_scan.h"  // parse_decimal and the command-line scan
+
+// The platform's screen-saver password check (VerifyScreenSavePwd): nonzero
+// lets the saver close.
+typedef BOOL(WINAPI *verify_password_fn)(HWND window);
+// ImmAssociateContext: gives the window an input context, answers the old one.
+typedef HIMC(WINAPI *ime_associate_fn)(HWND window, HIMC context);
+// PwdChangePasswordA of MPR.DLL.
+typedef DWORD(WINAPI *change_password_fn)(LPCSTR provider, HWND parent, DWORD reserved1, DWORD reserved2);
+
+// Set by saver_main before any command runs.
+extern HINSTANCE saver_instance;
+extern int is_win9x;
+
+// The saver window and its input rules.
+extern int preview_mode;
+extern HWND saver_window;
+extern UINT autoplay_message;
+extern HMODULE ime_module;
+extern ime_associate_fn ime_associate;
+extern HIMC saved_ime_context;
+extern POINT reference_point;
+extern unsigned int mouse_threshold;
+
+// The password check.
+extern HMODULE verifier_module;
+extern verify_password_fn verifier;
+extern int close_allowed;
+extern int check_in_progress;
+extern DWORD last_attempt_tick;
+
+// Exit code of a run that a fault ended after the platform reported it.
+const int fault_exit_code = 3;
+// run_saver's answer when the window class or the window cannot be created.
+const int saver_window_failed = -1;
+
+// Entry and dispatch.
+DECLSPEC_NORETURN void saver_entry();
+int saver_main(HINSTANCE instance, HINSTANCE previous, const char *tail, int show_command);
+int run_preview(const char *handle_text);
+int run_change_password(const char *handle_text);
+int open_config_dialog(HWND parent);
+int config_dialog_hook(HINSTANCE instance);
+
+// The saver window.
+int run_saver(HWND parent);
+LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+LRESULT host_default_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+// Passwords.
+void load_verifier();
+void unload_verifier();
+int verify_password(HWND window);
+void change_password(HWND parent);
+void set_saver_running(int flag);
+DWORD tick_elapsed(DWORD earlier, DWORD later);
+
+#ifdef KORV_TEST_HOOKS
+// Test builds only: appends text and a newline to the file named by the
+// environment variable KORVANTHEL_TEST_LOG, if it is set.
+void test_log(const char *text);
+#endif

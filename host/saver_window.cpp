@@ -1,0 +1,204 @@
+// The saver window: a borderless top-most popup over the whole screen, or a
+// child filling a preview window; its message loop; and the rules that decide
+// which input ends the saver.
+#include "host/host_state.h"
+#include "scene/scene_window.h"
+
+static const char saver_class_name[] = "WindowsScreenSaverClass";
+static const char fullscreen_title[] = "Screen Saver";
+static const char preview_title[] = "Preview";
+
+int run_saver(HWND parent) {
+  WNDCLASSA window_class = {};
+  window_class.style = CS_OWNDC | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+  window_class.lpfnWndProc = saver_window_proc;
+  window_class.hInstance = saver_instance;
+  window_class.hIcon = LoadIconA(saver_instance, MAKEINTRESOURCEA(100));
+  window_class.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
+  window_class.lpszClassName = saver_class_name;
+
+  DWORD style, ex_style;
+  const char *title;
+  int x, y, width, height;
+  if (parent) {
+    RECT client = {};
+    GetClientRect(parent, &client);
+    preview_mode = 1;
+    style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
+    ex_style = 0;
+    title = preview_title;
+    x = 0;
+    y = 0;
+    width = client.right;
+    height = client.bottom;
+  } else {
+    RECT screen = {};
+    HDC screen_dc = GetDC(nullptr);
+    GetClipBox(screen_dc, &screen);
+    ReleaseDC(nullptr, screen_dc);
+    style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+    ex_style = WS_EX_TOPMOST;
+    title = fullscreen_title;
+    x = screen.left;
+    y = screen.top;
+    width = screen.right - screen.left;
+    height = screen.bottom - screen.top;
+    // One full-screen saver at a time, whichever process runs it.
+    HWND running = FindWindowA(saver_class_name, fullscreen_title);
+    if (running && IsWindow(running)) {
+      SetForegroundWindow(running);
+      return 0;
+    }
+    load_verifier();
+  }
+  autoplay_message = is_win9x ? RegisterWindowMessageA("QueryCancelAutoPlay") : 0;
+
+  // Without a class or a window no loop runs, and the run reports the failure
+  // instead of a normal end.
+  MSG message = {};
+  message.wParam = (WPARAM)(INT_PTR)saver_window_failed;
+  if (RegisterClassA(&window_class))
+    saver_window = CreateWindowExA(ex_style, saver_class_name, title, style, x, y, width, height, parent,
+                                   nullptr, saver_instance, nullptr);
+  if (saver_window) {
+    if (!preview_mode) SetForegroundWindow(saver_window);
+    while (GetMessageA(&message, nullptr, 0, 0)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+  }
+  unload_verifier();
+  return (int)message.wParam;
+}
+
+static void hide_pointer_in_full_screen() {
+  if (!preview_mode) SetCursor(nullptr);
+}
+
+LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+  case WM_CREATE:
+    // Keyboard input must not open an input-method window over the saver.
+    ime_module = GetModuleHandleA("IMM32.DLL");
+    if (ime_module) {
+      ime_associate = (ime_associate_fn)(void *)GetProcAddress(ime_module, "ImmAssociateContext");
+      if (ime_associate) saved_ime_context = ime_associate(window, nullptr);
+    }
+    GetCursorPos(&reference_point);
+    hide_pointer_in_full_screen();
+    break;
+  case WM_DESTROY:
+    if (ime_module && ime_associate && saved_ime_context) ime_associate(window, saved_ime_context);
+    PostQuitMessage(0);
+    break;
+  case WM_SETTEXT:
+    return 0;  // the title stays what the saver set
+  case WM_PAINT:
+    if (close_allowed) return DefWindowProcA(window, message, wparam, lparam);
+    hide_pointer_in_full_screen();
+    break;
+  case WM_HELP:
+  case WM_CONTEXTMENU:
+    if (preview_mode) {
+      // Help belongs to the window that shows the preview.
+      HWND parent = GetParent(window);
+      if (parent && IsWindow(parent)) PostMessageA(parent, message, (WPARAM)parent, lparam);
+      return 1;
+    }
+    break;
+  case WM_KEYDOWN:
+  case WM_SYSKEYDOWN:
+  case WM_MOUSEMOVE:
+  case WM_LBUTTONDOWN:
+  case WM_RBUTTONDOWN:
+  case WM_MBUTTONDOWN:
+    if (close_allowed) return DefWindowProcA(window, message, wparam, lparam);
+    break;
+  case WM_SYSCOMMAND:
+    // No switching away from a full-screen saver, and no second saver.
+    if (!preview_mode && (wparam == SC_NEXTWINDOW || wparam == SC_PREVWINDOW || wparam == SC_SCREENSAVE))
+      return 0;
+    break;
+  case WM_TIMER:
+    if (close_allowed) return 0;  // closing: no more frames
+    Sleep(0);
+    break;
+  default:
+    break;
+  }
+  return scene_proc(window, message, wparam, lparam);
+}
+
+static void post_close(HWND window) {
+  PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+// Summed distance of the pointer from reference_point, in 32-bit arithmetic.
+static unsigned int pointer_distance(POINT pointer) {
+  unsigned int dx = (unsigned int)pointer.x - (unsigned int)reference_point.x;
+  unsigned int dy = (unsigned int)pointer.y - (unsigned int)reference_point.y;
+  if ((int)dx < 0) dx = 0u - dx;
+  if ((int)dy < 0) dy = 0u - dy;
+  return dx + dy;
+}
+
+// The close-on-input rules of a full-screen saver.  Answers 1 when the message
+// is answered here (WM_SETCURSOR); 0 sends it on to the default handling.
+static LRESULT input_rules(HWND window, UINT message, WPARAM wparam) {
+  switch (message) {
+  case WM_SHOWWINDOW:
+    if (wparam) SetCursor(nullptr);
+    break;
+  case WM_ACTIVATEAPP:
+    if (!wparam) post_close(window);
+    break;
+  case WM_SETCURSOR:
+    SetCursor(nullptr);
+    return 1;
+  case WM_POWER:
+    if (wparam == PWR_SUSPENDREQUEST) post_close(window);
+    break;
+  case WM_POWERBROADCAST:
+  case WM_KEYDOWN:
+  case WM_SYSKEYDOWN:
+  case WM_LBUTTONDOWN:
+  case WM_RBUTTONDOWN:
+  case WM_MBUTTONDOWN:
+    post_close(window);
+    break;
+  case WM_MOUSEMOVE: {
+    // The pointer itself is read: the message's coordinates are not used.
+    POINT pointer;
+    GetCursorPos(&pointer);
+    if (pointer_distance(pointer) > mouse_threshold) {
+      post_close(window);
+      reference_point = pointer;
+    }
+    break;
+  }
+  default:
+    break;
+  }
+  return 0;
+}
+
+LRESULT host_default_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (!preview_mode && !close_allowed) {
+    if (message == WM_CLOSE) {
+      if (is_win9x && !verify_password(window)) {
+        GetCursorPos(&reference_point);
+        return 0;
+      }
+    } else if (message == WM_APP && is_win9x) {
+      // verify_password's question, answered while check_in_progress is set.
+      return verifier ? verifier(window) : 1;
+    } else if (!check_in_progress) {
+      if (input_rules(window, message, wparam)) return 1;
+    }
+  }
+  if (autoplay_message && message == autoplay_message) {
+    post_close(window);
+    return verifier ? 1 : 0;
+  }
+  return DefWindowProcA(window, message, wparam, lparam);
+}
