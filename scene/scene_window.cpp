@@ -87,7 +87,7 @@ LRESULT scene_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
       test_log_event("fault", test_frames);
       // A real access violation: a write through a null pointer that the
       // compiler cannot see through.
-      int *volatile nowhere = nullptr;
+      volatile int *volatile nowhere = nullptr;
       *nowhere = 0;
     }
 #endif
