@@ -43,7 +43,9 @@ unsigned find_list(int kind, const double* params, int count)
     if (!kind_in_range(kind))
         return 0;
     for (const ListNode* node = list_heads[kind]; node; node = node->next) {
-        if (compare_params(node->params, params, count))
+        // A node with another number of parameters never matches; comparing it
+        // would read past the end of its array.
+        if (node->count == count && compare_params(node->params, params, count))
             return node->list;
     }
     return 0;

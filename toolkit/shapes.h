@@ -31,6 +31,7 @@ void solid_dodecahedron(double size);
 void solid_cone(double base, double height);
 
 // Display-list name cached for these parameters under `kind`, 0 for none.
+// The newest matching node wins; nodes with another parameter count never match.
 unsigned find_list(int kind, const double* params, int count);
 // Makes a new display-list name and caches it under `kind` in front of the
 // older nodes; the node then owns `params`. Returns 0 and stores nothing when
