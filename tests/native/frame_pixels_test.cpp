@@ -100,6 +100,9 @@ TEST(FramePixels, Frame150MarkerHidesTheSurfaceBehindIt)
         // The marker is drawn first; the surface drawn after it lies behind.
         {"marker over the surface", 783, 562, 255, 255, 255},
         {"background", 200, 200, 0, 0, 0},
+        // Here the light falls on the back side: green lit, blue by ambient light only.
+        {"surface, lit green back", 900, 450, 23, 185, 23},
+        {"surface, dark blue front", 850, 520, 23, 23, 69},
     };
     expect_probes(probes, sizeof probes / sizeof probes[0], 150);
     // Around the marker the surface shows.
