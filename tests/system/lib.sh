@@ -43,9 +43,10 @@
 #   note TEXT                     prints "# TEXT"
 #   kit_done                      prints the summary, exits 0 only if nothing failed
 #
-# Colour classes (0-255 channels): blue b>100 and b>r+60 and b>g+60; green g>40 and
-# g>r+25 and g>b+25 (the scene's dark green is about 23,69,23); red r>100 and r>g+60
-# and r>b+60; white all >230; magenta r>200 b>200 g<60; black all <16.
+# Colour classes (0-255 channels): blue b>50 and b>r+35 and b>g+35; green and red the
+# same with their own channel; white all >230; magenta r>200 b>200 g<60; black all <16.
+# The scene's unlit side shows ambient light only: about (23,23,69) or (23,69,23),
+# which these classes still count as blue and green.
 
 KIT_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 KIT_WINE_RUN=$KIT_ROOT/scripts/wine-run
@@ -168,9 +169,9 @@ pixel() {
 colour_counts() {
   convert "$1" -depth 8 rgb:- | od -An -v -tu1 -w3 | awk '
     { r = $1; g = $2; b = $3
-      if (b > 100 && b > r + 60 && b > g + 60) blue++
-      else if (g > 40 && g > r + 25 && g > b + 25) green++
-      else if (r > 100 && r > g + 60 && r > b + 60) red++
+      if (b > 50 && b > r + 35 && b > g + 35) blue++
+      else if (g > 50 && g > r + 35 && g > b + 35) green++
+      else if (r > 50 && r > g + 35 && r > b + 35) red++
       else if (r > 230 && g > 230 && b > 230) white++
       else if (r > 200 && b > 200 && g < 60) magenta++
       else if (r < 16 && g < 16 && b < 16) black++

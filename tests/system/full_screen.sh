@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# The real program full screen (/s): its window, the scene on the screen, and
+# the input that ends it: a key, a click, a pointer move of more than 4 pixels
+# summed over both axes, but not a move of exactly 4.
+. "$(dirname "$0")/lib.sh"
+kit_init
+
+# Starts /s with the pointer at a known place (the distance is measured from
+# where the pointer is when the window is created); sets window.
+start_full_screen() {
+  pointer_to 500 400
+  saver_start /s
+  window=$(wait_window WindowsScreenSaverClass "Screen Saver" 15)
+  [ -n "$window" ]
+}
+
+# Ends a run that a test left running: a key press, as a user would.
+end_full_screen() {
+  still_running "$SAVER_PID" && key space
+  wait_exit "$SAVER_PID" 5 || stop_process "$SAVER_PID"
+}
+
+# check_closes DESC: the run ends with exit code 0 and its window goes.
+check_closes() {
+  if wait_exit "$SAVER_PID" 5; then
+    check_eq "$1 ends the saver with exit code 0" 0 "$EXIT_CODE"
+    check "$1: the saver window is gone" wait_gone "$window" 2
+  else
+    fail "$1 ends the saver"
+    stop_process "$SAVER_PID"
+  fi
+}
+
+# check_stays DESC: the run is still there a moment later. Input reaches a
+# Wine window within milliseconds; 0.6 s leaves ample room for a close.
+check_stays() {
+  sleep 0.6
+  if still_running "$SAVER_PID" && probe info "$window" >/dev/null; then
+    pass "$1 does not end the saver"
+  else
+    fail "$1 does not end the saver"
+  fi
+}
+
+# --- the window and the scene -------------------------------------------------
+if start_full_screen; then
+  pass "/s opens the window of class WindowsScreenSaverClass titled Screen Saver"
+  check_eq "it covers the screen" "0 0 1024 768" "$(window_field "$window" rect)"
+  check_eq "it is a visible borderless popup (WS_POPUP|WS_VISIBLE|WS_CLIPSIBLINGS|WS_CLIPCHILDREN)" \
+    0x96000000 "$(window_field "$window" style)"
+  exstyle=$(window_field "$window" exstyle)
+  check "it is top-most (WS_EX_TOPMOST in $exstyle)" test $((exstyle & 8)) -eq 8
+  check_eq "it is the foreground window" 1 "$(window_field "$window" foreground)"
+
+  # The sheets near the surface's singular corner sweep across the view and can
+  # hide the cone and the marker for some frames: look at several frames.
+  seen_blue=0 seen_green=0 seen_red=0 seen_white=0 shots=0
+  for shot in $(seq 1 20); do
+    screenshot "$KIT_TMP/scene$shot.png"
+    read -r _ blue _ green _ red _ white _ <<<"$(colour_counts "$KIT_TMP/scene$shot.png")"
+    shots=$shot
+    [ "$blue" -gt 2000 ] && seen_blue=1
+    [ "$green" -gt 2000 ] && seen_green=1
+    [ "$red" -gt 100 ] && seen_red=1
+    [ "$white" -gt 20 ] && seen_white=1
+    [ $((seen_blue + seen_green + seen_red + seen_white)) -eq 4 ] && break
+    sleep 0.1
+  done
+  note "looked at $shots screenshots"
+  check_eq "the surface's blue side is on the screen" 1 "$seen_blue"
+  check_eq "the surface's green side is on the screen" 1 "$seen_green"
+  check_eq "the red cone is on the screen" 1 "$seen_red"
+  check_eq "the white light marker is on the screen" 1 "$seen_white"
+  first=$(ls "$KIT_TMP"/scene1.png)
+  screenshot "$KIT_TMP/later.png"
+  if cmp -s "$first" "$KIT_TMP/later.png"; then
+    fail "the scene moves between screenshots"
+  else
+    pass "the scene moves between screenshots"
+  fi
+  end_full_screen
+else
+  fail "/s opens the window of class WindowsScreenSaverClass titled Screen Saver"
+  stop_process "$SAVER_PID"
+fi
+
+# --- input that ends it ------------------------------------------------------
+# what to do | description
+while IFS='|' read -r action what; do
+  if start_full_screen; then
+    $action
+    check_closes "$what"
+  else
+    fail "/s starts for: $what"
+    stop_process "$SAVER_PID"
+  fi
+done <<'TABLE'
+key a|a key press (a)
+key Escape|a key press (Escape)
+key shift|a modifier key alone (Shift)
+click 1|a left click
+click 3|a right click
+click 2|a middle click
+pointer_by 5 0|a pointer move of 5 pixels
+pointer_by 0 -7|a pointer move of 7 pixels upwards
+pointer_by 3 2|a pointer move of (3, 2)
+TABLE
+
+# --- moves of exactly 4 do not end it; the distance adds up from where the ----
+# --- pointer was when the window was created --------------------------------
+if start_full_screen; then
+  pointer_by 4 0
+  check_stays "a pointer move of (4, 0)"
+  pointer_by -2 2
+  check_stays "a further move back to (2, 2) from the start"
+  pointer_by 1 0
+  check_closes "a further move to (3, 2) from the start, summed distance 5"
+else
+  fail "/s starts for the 4-pixel moves"
+  stop_process "$SAVER_PID"
+fi
+
+if start_full_screen; then
+  pointer_by 0 -4
+  check_stays "a pointer move of (0, -4)"
+  pointer_by 0 4
+  check_stays "a move back to the start"
+  pointer_by -1 -3
+  check_stays "a move to (-1, -3)"
+  pointer_by -1 -1
+  check_closes "a move to (-2, -4), summed distance 6"
+else
+  fail "/s starts for the moves back"
+  stop_process "$SAVER_PID"
+fi
+
+kit_done
