@@ -28,7 +28,7 @@
 #   wait_window CLASS TITLE SECS  prints the handle of a visible window ("-" = any)
 #   wait_gone HWND SECONDS        0 once the handle names no window
 #   window_field HWND FIELD       one field of `probe info` (visible, foreground, class,
-#                                 title, rect, client, parent, style, exstyle, pid...)
+#                                 title, rect, client, parent, owner, style, exstyle, pid...)
 #   pointer_to X Y, pointer_by DX DY, click [BUTTON], key KEY...
 #                                 real input through plain xdotool (never --window)
 #   pointer_position              prints "X Y"

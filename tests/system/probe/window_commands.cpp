@@ -25,6 +25,7 @@ static void print_info(HWND window) {
   printf("rect %ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
   printf("client %ld %ld\n", client.right - client.left, client.bottom - client.top);
   printf("parent %lu\n", probe_window_number(GetParent(window)));
+  printf("owner %lu\n", probe_window_number(GetWindow(window, GW_OWNER)));
   printf("style 0x%08lx\n", (unsigned long)GetWindowLongA(window, GWL_STYLE));
   printf("exstyle 0x%08lx\n", (unsigned long)GetWindowLongA(window, GWL_EXSTYLE));
   printf("pid %lu\n", (unsigned long)pid);
@@ -143,7 +144,7 @@ static const ProbeCommand window_commands[] = {
     {"find", "CLASS TITLE   (- for any; prints the handle)", find_cmd},
     {"wait", "CLASS TITLE TIMEOUT_MS   (waits for a visible window, prints the handle)", wait_cmd},
     {"gone", "HWND TIMEOUT_MS   (waits until the window no longer exists)", gone_cmd},
-    {"info", "HWND   (exists, visible, foreground, class, title, rect, client, parent, style...)", info_cmd},
+    {"info", "HWND   (exists, visible, enabled, foreground, class, title, rect, client, parent, owner, style, exstyle, pid)", info_cmd},
     {"foreground", "  (info of the foreground window)", foreground_cmd},
     {"children", "HWND   (handle visible width height class|title per child)", children_cmd},
     {"toplevel", "CLASS TITLE   (the same per matching top-level window)", toplevel_cmd},
