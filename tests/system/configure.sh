@@ -23,14 +23,23 @@ fi
 
 # Two test windows: OTHER opens first, OWNER second and so becomes the
 # foreground window.
+# Sets window_handle to the handle that the probe prints first.
 open_window() {
+  local tries
   rm -f "$KIT_TMP/stop-$1"
   bg_start "$1" "$KORV_PROBE" parent 300 200 "$2" "$3" --until "$KIT_TMP/stop-$1" --color 0000FF
-  wait_window KorvProbeParent - 10 >/dev/null
-  head -n 1 "$KIT_TMP/$1.out" | tr -d '\r'
+  window_handle=
+  for tries in $(seq 1 100); do
+    window_handle=$(head -n 1 "$KIT_TMP/$1.out" | tr -d '\r')
+    [ -n "$window_handle" ] && return 0
+    sleep 0.05
+  done
+  return 1
 }
-other=$(open_window other 50 50)
-owner=$(open_window owner 600 400)
+open_window other 50 50
+other=$window_handle
+open_window owner 600 400
+owner=$window_handle
 if [ -z "$other" ] || [ -z "$owner" ]; then
   fail "the two test windows open"
   kit_done
@@ -39,6 +48,9 @@ fi
 # tail (OWNER and OTHER stand for the test windows' handles) | owner expected
 # | control id that ends the dialog | exit code
 while IFS='|' read -r tail expect_owner button expected; do
+  # The previous run's dialog has just gone; give the foreground back to OWNER
+  # so that the commands that fall back on the foreground window find it.
+  probe activate "$owner" || fail "'$tail': the test window can be made the foreground window"
   foreground=$(probe foreground | awk '$1 == "handle" { print $2 }')
   # shellcheck disable=SC2086
   saver_start $(echo "$tail" | sed "s/OWNER/$owner/; s/OTHER/$other/")

@@ -140,6 +140,20 @@ static int deadhandle_cmd(int argc, char** argv) {
   return 0;
 }
 
+// activate HWND: makes the window the foreground window; exit 0 when it is.
+// Activation moves asynchronously between processes (for instance while a
+// window of another process is going away), so it tries for up to a second.
+static int activate_cmd(int argc, char** argv) {
+  if (argc != 2) return probe_usage_error(argv[0]);
+  HWND window = probe_parse_window(argv[1]);
+  for (int attempt = 0; attempt < 50; attempt++) {
+    SetForegroundWindow(window);
+    Sleep(20);
+    if (GetForegroundWindow() == window) return 0;
+  }
+  return 1;
+}
+
 static const ProbeCommand window_commands[] = {
     {"find", "CLASS TITLE   (- for any; prints the handle)", find_cmd},
     {"wait", "CLASS TITLE TIMEOUT_MS   (waits for a visible window, prints the handle)", wait_cmd},
@@ -148,6 +162,7 @@ static const ProbeCommand window_commands[] = {
     {"foreground", "  (info of the foreground window)", foreground_cmd},
     {"children", "HWND   (handle visible width height class|title per child)", children_cmd},
     {"toplevel", "CLASS TITLE   (the same per matching top-level window)", toplevel_cmd},
+    {"activate", "HWND   (SetForegroundWindow; exit 0 when it is the foreground window)", activate_cmd},
     {"deadhandle", "  (prints the handle of a window already destroyed)", deadhandle_cmd},
 };
 PROBE_COMMANDS(window_commands);
