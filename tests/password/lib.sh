@@ -119,6 +119,15 @@ start_parent() {
   for i in $(seq 200); do [ -s "$CASE_DIR/$name.out" ] && break; sleep 0.05; done
   PARENT=$(head -n 1 "$CASE_DIR/$name.out" | tr -d '\r')
   [ -n "$PARENT" ] && [ "$PARENT" != 0 ] || fail "no test window"
+  # Wine settles the foreground from X focus events that may come late: wait
+  # until the new window has stayed in front for a moment.
+  local stable=0
+  for i in $(seq 30); do
+    if [ "$(probe foreground)" = "$PARENT" ]; then stable=$((stable + 1)); else stable=0; fi
+    [ $stable -ge 2 ] && return 0
+    sleep 0.2
+  done
+  fail "the test window $name never stayed in front"
 }
 
 # Ends whatever the case left running: the saver and the test windows.

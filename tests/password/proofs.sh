@@ -278,14 +278,15 @@ case_change_parent() {
   new_case change_parent 98
   add_component mpr
   start_parent; local parent=$PARENT
-  local other; other=$(probe dead-handle)
+  start_parent other; local other=$PARENT   # now in front of the parent
   local rc; rc=$(run_saver /a "$parent")
-    [ "$rc" = 0 ] || fail "/a ended with $rc"
+  [ "$rc" = 0 ] || fail "/a ended with $rc"
   local line; line=$(change_call_line)
   echo "$line"
   [ "$(echo "$line" | grep -c .)" = 1 ] || fail "PwdChangePasswordA was not called exactly once"
   echo "$line" | grep -q "provider=\"SCRSAVE\" hwnd=$parent is_window=1 a=0 b=0 " \
     || fail "PwdChangePasswordA got the wrong arguments"
+  echo "$line" | grep -q " foreground=$other " || fail "test setup: the parent was in front during the call"
   tr -d '\r' < "$CASE_DIR/pwtest.log" | tail -n 1 | grep -q '^mpr detach how=free' \
     || fail "MPR.DLL was not freed after the call"
 }
@@ -308,7 +309,7 @@ case_change_foreground() {
     echo "$line" | grep -q "provider=\"SCRSAVE\" hwnd=$parent is_window=1 a=0 b=0 " \
       || fail "/a $arg did not pass the foreground window: $line"
   done
-  }
+}
 
 # The change component shows a dialog: the watcher sees it (so it would see
 # anything shown), and the command still ends with 0 whatever the answer.
@@ -318,7 +319,7 @@ case_change_dialog() {
   steer change_hold=700 change_answer=5
   start_parent; local parent=$PARENT
   local out; out=$(cd "$CASE_DIR" && probe run-watch "$SAVER_NAME" /a "$parent")
-    echo "$out"
+  echo "$out"
   echo "$out" | grep -q '^window .* Change Password$' || fail "the watcher did not see the change dialog"
   echo "$out" | grep -qx 'exit 0' || fail "/a did not end with 0 after a failing change"
 }
@@ -327,7 +328,7 @@ case_change_missing() {
   new_case change_missing 98
   start_parent; local parent=$PARENT
   local out; out=$(cd "$CASE_DIR" && probe run-watch "$SAVER_NAME" /a "$parent")
-    echo "$out"
+  echo "$out"
   echo "$out" | grep -qx 'exit 0' || fail "/a without MPR.DLL did not end with 0"
   echo "$out" | grep -q '^window' && fail "/a without MPR.DLL showed a window"
   [ ! -e "$CASE_DIR/pwtest.log" ] || fail "a component was loaded"
@@ -338,7 +339,7 @@ case_change_nt() {
   add_component mpr
   start_parent; local parent=$PARENT
   local rc; rc=$(run_saver /a "$parent")
-    [ "$rc" = 255 ] || fail "/a on the NT family ended with $rc, expected -1"
+  [ "$rc" = 255 ] || fail "/a on the NT family ended with $rc, expected -1"
   [ "$(log_lines 'mpr')" = 0 ] || fail "/a on the NT family loaded MPR.DLL"
 }
 
