@@ -45,6 +45,7 @@ test: bootstrap build
 
 bench: bootstrap build
 	@for b in build/native/bench/bench_*; do [ -x "$$b" ] && "$$b"; done; true
+	@KORV_TEST_TREE=$(TEST_TREE) KORV_WINE_ARCH=$(WINE_ARCH) bench/windows/run
 
 clean:
 	rm -rf build
