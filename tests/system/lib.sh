@@ -27,7 +27,7 @@
 #   stop_process PID              ends one process started here (TERM, then KILL)
 #   wait_window CLASS TITLE SECS  prints the handle of a visible window ("-" = any)
 #   wait_gone HWND SECONDS        0 once the handle names no window
-#   (probe subcommands: find, wait, gone, info, foreground, activate, children, toplevel,
+#   (probe subcommands: find, wait, gone, info, foreground, activate, waitfg, children, toplevel,
 #    deadhandle, parent, post, send, command, regget, hasres; `probe help` for arguments)
 #   window_field HWND FIELD       one field of `probe info` (visible, foreground, class,
 #                                 title, rect, client, parent, owner, style, exstyle, pid...)

@@ -154,6 +154,20 @@ static int activate_cmd(int argc, char** argv) {
   return 1;
 }
 
+// waitfg HWND TIMEOUT_MS: waits, without touching it, until the window is the
+// foreground window.
+static int waitfg_cmd(int argc, char** argv) {
+  if (argc != 3) return probe_usage_error(argv[0]);
+  HWND window = probe_parse_window(argv[1]);
+  DWORD timeout = probe_parse_number(argv[2]);
+  DWORD start = GetTickCount();
+  while (GetForegroundWindow() != window) {
+    if (GetTickCount() - start >= timeout) return 1;
+    Sleep(10);
+  }
+  return 0;
+}
+
 static const ProbeCommand window_commands[] = {
     {"find", "CLASS TITLE   (- for any; prints the handle)", find_cmd},
     {"wait", "CLASS TITLE TIMEOUT_MS   (waits for a visible window, prints the handle)", wait_cmd},
@@ -163,6 +177,7 @@ static const ProbeCommand window_commands[] = {
     {"children", "HWND   (handle visible width height class|title per child)", children_cmd},
     {"toplevel", "CLASS TITLE   (the same per matching top-level window)", toplevel_cmd},
     {"activate", "HWND   (SetForegroundWindow; exit 0 when it is the foreground window)", activate_cmd},
+    {"waitfg", "HWND TIMEOUT_MS   (waits until the window is the foreground window)", waitfg_cmd},
     {"deadhandle", "  (prints the handle of a window already destroyed)", deadhandle_cmd},
 };
 PROBE_COMMANDS(window_commands);
