@@ -117,6 +117,27 @@ check_while_deciding() {  # NAME MODE
 case_pumping_verifier() { check_while_deciding pumping_verifier 1; }
 case_dialog_verifier() { check_while_deciding dialog_verifier 2; }
 
+# A verifier answer other than 0 or 1 lets the saver close, like 1.
+case_accept_other_value() {
+  new_case accept_other_value 98
+  add_component verifier
+  use_password dword 1
+  steer answer=7
+  park_pointer
+  start_saver /s
+  local w; w=$(wait_window "Screen Saver")
+  [ "$w" != 0 ] || fail "the saver window never appeared"
+  wait_focus "Screen Saver"
+  sleep 0.3
+  xdo key a
+  wait_saver_exit 10
+  [ "$SAVER_RC" = 0 ] || fail "an answer of 7 did not close the saver with 0 (got $SAVER_RC)"
+  [ "$(log_lines 'verify exit n=1 answer=7 ')" = 1 ] && [ "$(log_lines 'verify enter')" = 1 ] \
+    || fail "the close was not decided by exactly one check"
+  [ "$(running_lines | cut -d' ' -f1-2 | tr '\n' ,)" = "set_saver_running 1,set_saver_running 0," ] \
+    || fail "the system flag was not switched on and then off: $(running_lines)"
+}
+
 # ---------------------------------------------------------------------------
 # No password in effect: the first close closes; nothing loaded, the system
 # flag untouched. The refusing verifier lies beside the program wherever it
