@@ -2,6 +2,7 @@
 // agreement dialog (template 104).
 #pragma once
 #include <windows.h>
+#include <stdio.h>
 
 INT_PTR CALLBACK config_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 INT_PTR CALLBACK agreement_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
@@ -10,3 +11,40 @@ void run_installer();
 extern const char agreement_text[];
 extern const char home_page_url[];
 extern const char sponsor_page_url[];
+
+// Argument zero of the command line as the start-up code split it (null when
+// there is none).
+const char* program_argument_zero();
+// True when the name ends in ".exe", whatever the case of its letters.
+bool name_is_exe(const char* name);
+
+// Outcome of the installer's file steps; each failure has its own message.
+enum install_status {
+  install_ok,
+  install_no_windows_dir,     // SystemRoot not set (or empty)
+  install_path_too_long,      // SystemRoot + "\Korvanthel.Scr" over 255 characters
+  install_source_not_opened,  // the program's own file does not open
+  install_target_not_opened,  // the screen-saver file cannot be created
+  install_same_file,          // source and target are one file
+  install_read_error,
+  install_write_error
+};
+
+// The installed file's path, SystemRoot followed directly by "\Korvanthel.Scr",
+// into a buffer of target_path_size bytes; nothing is written past it.
+const int target_path_size = 256;
+install_status build_target_path(const char* system_root, char* target);
+// Copies every byte of source to target; stops at the first error.
+install_status copy_stream(FILE* source, FILE* target);
+// Copies the file source_name to target_path. On failure no partial target is
+// left behind, and a target that is the source itself is never opened for writing.
+install_status copy_program_file(const char* source_name, const char* target_path);
+// The text that the installer shows for a failure, into a buffer of size bytes.
+void describe_install_failure(install_status status, const char* system_root,
+                              const char* source_name, const char* target_path,
+                              char* text, size_t size);
+
+#ifdef KORV_TEST_HOOKS
+// Test builds: a write error after this many bytes of a copy (-1: never).
+extern long copy_fault_after;
+#endif

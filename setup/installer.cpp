@@ -1,0 +1,182 @@
+// The self-installer: after the user accepts the agreement, copies the program
+// into the Windows directory as Korvanthel.Scr and, if the user agrees, makes
+// that copy the current user's screen saver.
+#include "setup/setup.h"
+#include "setup/resource_ids.h"
+#include <io.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+static const char target_name[] = "\\Korvanthel.Scr";
+static const char question_text[] = " set OMBRELT as current  screen saver?";
+static const char question_caption[] = "OMBRELT screen saver";
+static const char failure_caption[] = "Korvanthel screen saver setup";
+
+#ifdef KORV_TEST_HOOKS
+long copy_fault_after = -1;
+#endif
+
+install_status build_target_path(const char* system_root, char* target) {
+  target[0] = '\0';
+  if (!system_root || !system_root[0]) return install_no_windows_dir;
+  size_t root_length = strlen(system_root);
+  size_t name_length = sizeof target_name - 1;
+  if (root_length > (size_t)(target_path_size - 1) - name_length) return install_path_too_long;
+  // Appended as is: a value ending in a backslash gives a doubled one, which
+  // the file system accepts.
+  memcpy(target, system_root, root_length);
+  memcpy(target + root_length, target_name, name_length + 1);
+  return install_ok;
+}
+
+install_status copy_stream(FILE* source, FILE* target) {
+  long written = 0;
+  int c;
+  while ((c = getc(source)) != EOF) {
+#ifdef KORV_TEST_HOOKS
+    if (copy_fault_after >= 0 && written >= copy_fault_after) return install_write_error;
+#endif
+    if (fputc(c, target) == EOF) return install_write_error;
+    written++;
+  }
+  if (ferror(source)) return install_read_error;
+  return install_ok;
+}
+
+// True when target_path names the very file that source has open (also through
+// another name or a hard link): opening it for writing would destroy the program.
+static bool is_same_file(FILE* source, const char* target_path) {
+  BY_HANDLE_FILE_INFORMATION source_info, target_info;
+  HANDLE source_handle = (HANDLE)_get_osfhandle(_fileno(source));
+  if (source_handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(source_handle, &source_info))
+    return false;
+  HANDLE target_handle = CreateFileA(target_path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+  if (target_handle == INVALID_HANDLE_VALUE) return false;
+  bool same = GetFileInformationByHandle(target_handle, &target_info) &&
+              source_info.dwVolumeSerialNumber == target_info.dwVolumeSerialNumber &&
+              source_info.nFileIndexHigh == target_info.nFileIndexHigh &&
+              source_info.nFileIndexLow == target_info.nFileIndexLow;
+  CloseHandle(target_handle);
+  return same;
+}
+
+install_status copy_program_file(const char* source_name, const char* target_path) {
+  if (!source_name || !source_name[0]) return install_source_not_opened;
+  FILE* source = fopen(source_name, "rb");
+  if (!source) return install_source_not_opened;
+  if (is_same_file(source, target_path)) {
+    fclose(source);
+    return install_same_file;
+  }
+  FILE* target = fopen(target_path, "wb");
+  if (!target) {
+    fclose(source);
+    return install_target_not_opened;
+  }
+  install_status status = copy_stream(source, target);
+  fclose(source);
+  // Closing flushes the last bytes: its failure is a write error too.
+  if (fclose(target) != 0 && status == install_ok) status = install_write_error;
+  if (status != install_ok) remove(target_path);
+  return status;
+}
+
+void describe_install_failure(install_status status, const char* system_root,
+                              const char* source_name, const char* target_path,
+                              char* text, size_t size) {
+  const char* reason = "";
+  switch (status) {
+  case install_ok:
+    snprintf(text, size, "Korvanthel was installed.");
+    return;
+  case install_no_windows_dir:
+    snprintf(text, size,
+             "The Windows directory could not be found: the environment variable "
+             "SystemRoot is not set.\n\nKorvanthel was not installed.");
+    return;
+  case install_path_too_long:
+    snprintf(text, size,
+             "The path of the screen-saver file is too long (more than 255 characters):"
+             "\n\n%.300s%s%s\n\nKorvanthel was not installed.",
+             system_root ? system_root : "", system_root && strlen(system_root) > 300 ? "..." : "",
+             target_name);
+    return;
+  case install_source_not_opened: reason = "The program file could not be opened: "; break;
+  case install_target_not_opened: reason = "The target file could not be created."; break;
+  case install_same_file: reason = "The program file and the target are the same file."; break;
+  case install_read_error: reason = "Reading the program file failed: "; break;
+  case install_write_error: reason = "Writing the copy failed; the incomplete copy was removed."; break;
+  }
+  bool names_source = status == install_source_not_opened || status == install_read_error;
+  snprintf(text, size,
+           "Korvanthel could not be copied to\n\n%.260s\n\n%s%.260s%s\n\n"
+           "Nothing was set as the screen saver.",
+           target_path ? target_path : "", reason,
+           names_source && source_name ? source_name : "",
+           status == install_read_error ? "; the incomplete copy was removed." : "");
+}
+
+static void tell_failure(install_status status, const char* system_root, const char* source_name,
+                         const char* target_path) {
+  char text[1024];
+  describe_install_failure(status, system_root, source_name, target_path, text, sizeof text);
+  MessageBoxA(NULL, text, failure_caption, MB_OK | MB_ICONERROR);
+}
+
+void run_installer() {
+  if (DialogBoxParamA(NULL, MAKEINTRESOURCEA(IDD_AGREEMENT), NULL, agreement_dialog_proc, 0) != IDC_INSTALL)
+    return;
+
+  const char* system_root = getenv("SystemRoot");
+  const char* source_name = program_argument_zero();
+  char target[target_path_size];
+  install_status status = build_target_path(system_root, target);
+  if (status == install_ok) status = copy_program_file(source_name, target);
+  if (status != install_ok) {
+    // Nothing was installed, so nothing may be set as the screen saver.
+    tell_failure(status, system_root, source_name, target);
+    return;
+  }
+
+  if (MessageBoxA(NULL, question_text, question_caption, MB_YESNO) != IDYES) return;
+
+  HKEY key = NULL;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+    return;
+  char short_path[target_path_size];
+  memcpy(short_path, target, sizeof short_path);
+  DWORD length = GetShortPathNameA(target, short_path, target_path_size - 1);
+  // No short form, or one that does not fit: the full path is written.
+  if (length == 0 || length >= (DWORD)(target_path_size - 1)) memcpy(short_path, target, sizeof short_path);
+  short_path[target_path_size - 1] = '\0';
+  RegSetValueExA(key, "SCRNSAVE.EXE", 0, REG_SZ, (const BYTE*)short_path, (DWORD)strlen(short_path) + 1);
+  RegCloseKey(key);
+}
+
+INT_PTR CALLBACK agreement_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+  switch (message) {
+  case WM_INITDIALOG:
+    SetDlgItemTextA(dialog, IDC_NOTICE, agreement_text);
+    SetFocus(GetDlgItem(dialog, IDC_EXIT));
+    return FALSE;
+  case WM_COMMAND:
+    switch (LOWORD(wparam)) {
+    case IDOK:
+    case IDCANCEL:
+    case IDC_EXIT:
+      EndDialog(dialog, 0);
+      return TRUE;
+    case IDC_ACCEPT:
+      EnableWindow(GetDlgItem(dialog, IDC_INSTALL), IsDlgButtonChecked(dialog, IDC_ACCEPT) == BST_CHECKED);
+      return TRUE;
+    case IDC_INSTALL:
+      // Only an accepted agreement installs, whatever sent the command.
+      if (IsDlgButtonChecked(dialog, IDC_ACCEPT) == BST_CHECKED) EndDialog(dialog, IDC_INSTALL);
+      return TRUE;
+    }
+    return FALSE;
+  }
+  return FALSE;
+}
