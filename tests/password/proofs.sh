@@ -138,6 +138,62 @@ case_accept_other_value() {
     || fail "the system flag was not switched on and then off: $(running_lines)"
 }
 
+# After a refused check, mouse movement is measured from where the pointer was
+# at the refusal. The pointer first creeps 3 pixels (no close), a key starts a
+# refused check, then 3 more pixels start nothing (6 from the start would);
+# another 3 do.
+case_refusal_resets_reference() {
+  new_case refusal_resets_reference 98
+  add_component verifier
+  use_password dword 1
+  steer answer=0
+  park_pointer
+  start_saver /s
+  local w; w=$(wait_window "Screen Saver")
+  [ "$w" != 0 ] || fail "the saver window never appeared"
+  wait_focus "Screen Saver"
+  sleep 0.3
+  xdo mousemove_relative 0 3
+  sleep 0.5
+  [ "$(log_lines 'verify enter')" = 0 ] || fail "a 3-pixel move started a check"
+  xdo key a
+  local i
+  for i in $(seq 40); do [ "$(log_lines 'verify exit')" = 1 ] && break; sleep 0.05; done
+  [ "$(log_lines 'verify exit')" = 1 ] || fail "a key did not start a check"
+  sleep 0.5
+  xdo mousemove_relative 0 3
+  sleep 0.6
+  [ "$(log_lines 'verify enter')" = 1 ] || fail "3 pixels after the refusal started a check"
+  xdo mousemove_relative 0 3
+  for i in $(seq 40); do [ "$(log_lines 'verify exit')" = 2 ] && break; sleep 0.05; done
+  [ "$(log_lines 'verify enter')" = 2 ] || fail "6 pixels from the refusal point started no check"
+  saver_alive || fail "the saver closed although the verifier refused"
+}
+
+# A second full-screen start while a protected saver runs loads nothing and
+# leaves the system flag alone; it only brings the first to the front.
+case_second_instance() {
+  new_case second_instance 98
+  add_component verifier
+  use_password dword 1
+  steer answer=0
+  park_pointer
+  start_saver /s
+  local w; w=$(wait_window "Screen Saver")
+  [ "$w" != 0 ] || fail "the saver window never appeared"
+  wait_focus "Screen Saver"
+  local first=$SAVER_PID
+  local rc; rc=$(run_saver /s)
+  [ "$rc" = 0 ] || fail "the second start ended with $rc"
+  [ "$(log_lines 'password attach')" = 1 ] || fail "the second start loaded PASSWORD.CPL"
+  [ "$(running_lines | grep -c .)" = 1 ] || fail "the second start touched the system flag: $(running_lines)"
+  [ "$(log_lines 'verify enter')" = 0 ] || fail "the second start asked the verifier"
+  kill -0 "$first" 2>/dev/null || fail "the first saver ended"
+  steer answer=1; sleep 0.3; xdo key a
+  wait_saver_exit 10
+  [ "$SAVER_RC" = 0 ] || fail "the first saver did not close after acceptance"
+}
+
 # ---------------------------------------------------------------------------
 # No password in effect: the first close closes; nothing loaded, the system
 # flag untouched. The refusing verifier lies beside the program wherever it
