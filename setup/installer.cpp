@@ -125,11 +125,22 @@ static void tell_failure(install_status status, const char* system_root, const c
   MessageBoxA(NULL, text, failure_caption, MB_OK | MB_ICONERROR);
 }
 
+// The Windows directory as the environment gives it.
+static const char* windows_directory() {
+#ifdef KORV_TEST_HOOKS
+  // Test builds: Wine sets SystemRoot anew in every process it starts, so the
+  // tests name the directory here; "(unset)" stands for a missing SystemRoot.
+  const char* chosen = getenv("KORV_TEST_SYSTEMROOT");
+  if (chosen) return strcmp(chosen, "(unset)") == 0 ? NULL : chosen;
+#endif
+  return getenv("SystemRoot");
+}
+
 void run_installer() {
   if (DialogBoxParamA(NULL, MAKEINTRESOURCEA(IDD_AGREEMENT), NULL, agreement_dialog_proc, 0) != IDC_INSTALL)
     return;
 
-  const char* system_root = getenv("SystemRoot");
+  const char* system_root = windows_directory();
   const char* source_name = program_argument_zero();
   char target[target_path_size];
   install_status status = build_target_path(system_root, target);

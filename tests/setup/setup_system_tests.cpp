@@ -7,6 +7,7 @@
 
 #include "tests/setup/resource_checks.h"
 #include "tests/setup/win_driver.h"
+#include <algorithm>
 #include <functional>
 #include <stdlib.h>
 #include <string.h>
@@ -45,33 +46,18 @@ std::string copy_program(const std::string& dir, const char* name) {
   return path;
 }
 
-// This process's environment with SystemRoot replaced (removed when null).
-std::vector<char> environment_with(const char* system_root) {
-  std::vector<char> block;
-  char* strings = GetEnvironmentStringsA();
-  for (const char* entry = strings; *entry; entry += strlen(entry) + 1) {
-    if (_strnicmp(entry, "SystemRoot=", 11) == 0) continue;
-    block.insert(block.end(), entry, entry + strlen(entry) + 1);
-  }
-  FreeEnvironmentStringsA(strings);
-  if (system_root) {
-    std::string entry = std::string("SystemRoot=") + system_root;
-    block.insert(block.end(), entry.c_str(), entry.c_str() + entry.size() + 1);
-  }
-  block.push_back('\0');
-  return block;
-}
-
 struct started {
   HANDLE process;
   DWORD pid;
 };
 
 // Starts application with exactly command_line (argument zero as typed) in
-// folder cwd.
+// folder cwd, with system_root as its Windows directory (null: none).
 started start(const std::string& application, const std::string& command_line, const std::string& cwd,
               const char* system_root) {
-  std::vector<char> environment = environment_with(system_root);
+  // Wine sets SystemRoot anew in every process it starts; the test build of
+  // the program takes its Windows directory from KORV_TEST_SYSTEMROOT instead.
+  SetEnvironmentVariableA("KORV_TEST_SYSTEMROOT", system_root ? system_root : "(unset)");
   std::vector<char> line(command_line.begin(), command_line.end());
   line.push_back('\0');
   STARTUPINFOA startup;
@@ -79,8 +65,9 @@ started start(const std::string& application, const std::string& command_line, c
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info;
   memset(&info, 0, sizeof info);
-  BOOL ok = CreateProcessA(application.c_str(), line.data(), NULL, NULL, FALSE, 0, environment.data(),
-                           cwd.c_str(), &startup, &info);
+  BOOL ok = CreateProcessA(application.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL, cwd.c_str(),
+                           &startup, &info);
+  SetEnvironmentVariableA("KORV_TEST_SYSTEMROOT", NULL);
   REQUIRE_MESSAGE(ok, "the program starts");
   CloseHandle(info.hThread);
   started result = {info.hProcess, info.dwProcessId};
@@ -141,7 +128,11 @@ std::vector<std::string> logged_addresses() {
   while (start < text.size()) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) break;
-    lines.push_back(text.substr(start, end - start));
+    std::string line = text.substr(start, end - start);
+    // Wine's browser launcher writes a host-only address in canonical form,
+    // with a "/" path: take it back off.
+    if (line.size() > 8 && line.back() == '/' && line.find('/', 8) == line.size() - 1) line.pop_back();
+    lines.push_back(line);
     start = end + 1;
   }
   return lines;
@@ -345,6 +336,42 @@ TEST_CASE("installer failure: a program that is the target itself is left whole"
   REQUIRE(read_file(target, copy));
   CHECK(copy == bytes);
   CHECK(read_saver_value().data == sentinel);
+}
+
+TEST_CASE("the shipped program installs itself into the real Windows directory") {
+  const char* shipped = getenv("KORV_SHIPPED_PROGRAM");
+  REQUIRE_MESSAGE(shipped, "KORV_SHIPPED_PROGRAM names the program as shipped");
+  std::string bytes;
+  REQUIRE(read_file(windows_path(shipped), bytes));
+  std::string dir = make_scratch_dir("shipped");
+  std::string setup = dir + "\\Korvanthel.exe";
+  REQUIRE(CopyFileA(windows_path(shipped).c_str(), setup.c_str(), FALSE));
+  const char* windows = getenv("SystemRoot");
+  REQUIRE(windows);
+  std::string target = std::string(windows) + "\\Korvanthel.Scr";
+  DeleteFileA(target.c_str());
+  delete_saver_value();
+  STARTUPINFOA startup;
+  memset(&startup, 0, sizeof startup);
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info;
+  std::vector<char> line(setup.begin(), setup.end());
+  line.push_back('\0');
+  REQUIRE(CreateProcessA(setup.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL, dir.c_str(), &startup, &info));
+  CloseHandle(info.hThread);
+  started program = {info.hProcess, info.dwProcessId};
+  installer_run run = make_installer_run(end_by_install, IDYES);
+  drive_installer(run, program.pid);
+  finish(program);
+  CHECK(run.question_seen);
+  CHECK_FALSE(run.failure_seen);
+  std::string copy;
+  CHECK(read_file(target, copy));
+  CHECK(copy == bytes);
+  saver_value saved = read_saver_value();
+  CHECK(saved.type == REG_SZ);
+  CHECK(saved.data == short_path_of(target) + std::string(1, '\0'));
+  DeleteFileA(target.c_str());
 }
 
 // ------------------------------------------------------------------ about dialog
