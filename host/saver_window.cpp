@@ -7,6 +7,10 @@
 static const char saver_class_name[] = "WindowsScreenSaverClass";
 static const char fullscreen_title[] = "Screen Saver";
 static const char preview_title[] = "Preview";
+// The WM_POWER request that closes the saver.  The saver has always used 3
+// here; note that the platform headers give PWR_SUSPENDREQUEST the value 1
+// (3 is PWR_CRITICALRESUME there), so the header's name is not used.
+static const WPARAM power_suspend_request = 3;
 
 int run_saver(HWND parent) {
   WNDCLASSA window_class = {};
@@ -156,7 +160,7 @@ static LRESULT input_rules(HWND window, UINT message, WPARAM wparam) {
     SetCursor(nullptr);
     return 1;
   case WM_POWER:
-    if (wparam == PWR_SUSPENDREQUEST) post_close(window);
+    if (wparam == power_suspend_request) post_close(window);
     break;
   case WM_POWERBROADCAST:
   case WM_KEYDOWN:
@@ -182,6 +186,9 @@ static LRESULT input_rules(HWND window, UINT message, WPARAM wparam) {
   return 0;
 }
 
+// Set while the verifier answers verify_password's WM_APP.
+static int verifier_running = 0;
+
 LRESULT host_default_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (!preview_mode && !close_allowed) {
     if (message == WM_CLOSE) {
@@ -189,9 +196,16 @@ LRESULT host_default_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpara
         GetCursorPos(&reference_point);
         return 0;
       }
-    } else if (message == WM_APP && is_win9x) {
+    } else if (message == WM_APP && is_win9x && check_in_progress) {
       // verify_password's question, answered while check_in_progress is set.
-      return verifier ? verifier(window) : 1;
+      // Only that one question runs the verifier: a WM_APP from anywhere else
+      // (another program, or one that the verifier's own dialog dispatches)
+      // must not open a second password dialog, nor one outside a check.
+      if (verifier_running) return 0;
+      verifier_running = 1;
+      LRESULT answer = verifier ? verifier(window) : 1;
+      verifier_running = 0;
+      return answer;
     } else if (!check_in_progress) {
       if (input_rules(window, message, wparam)) return 1;
     }
