@@ -6,6 +6,13 @@ set(CMAKE_C_FLAGS_RELEASE "-Os")
 add_compile_options(-Wall -Wextra -fno-exceptions -fno-rtti -ffunction-sections -fdata-sections
   $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX)
+# The 32-bit program throws no exceptions and its fault guard needs no unwind
+# tables (32-bit structured exceptions are frame based): leaving them out keeps
+# it within 64 KB.  The 64-bit build keeps them, since 64-bit exception
+# dispatch walks the stack by them.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  add_compile_options(-fno-asynchronous-unwind-tables -fno-unwind-tables)
+endif()
 
 set(KORV_WIN_LIBS opengl32 glu32 gdi32 user32 kernel32 advapi32 shell32)
 
