@@ -32,11 +32,6 @@ fail() {
   exit 1
 }
 
-check() {  # check DESCRIPTION COMMAND...: fails the case when the command fails
-  local what=$1; shift
-  "$@" || fail "$what"
-}
-
 # new_case NAME FAMILY: FAMILY 98 names the program Korv98.scr, for which Wine
 # reports Windows 98; nt names it KorvNT.scr (Wine's default, the NT family).
 new_case() {

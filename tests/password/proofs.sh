@@ -194,6 +194,40 @@ case_second_instance() {
   [ "$SAVER_RC" = 0 ] || fail "the first saver did not close after acceptance"
 }
 
+# WM_APP is the saver's own question to the verifier. Posted by another
+# program, outside a check or while the verifier's message loop runs, it must
+# not open the password dialog (a second one, in the latter case).
+case_stray_wm_app() {
+  new_case stray_wm_app 98
+  add_component verifier
+  use_password dword 1
+  steer answer=0 mode=1 hold=3000
+  park_pointer
+  start_saver /s
+  local w; w=$(wait_window "Screen Saver")
+  [ "$w" != 0 ] || fail "the saver window never appeared"
+  wait_focus "Screen Saver"
+  sleep 0.3
+  probe post "$w" WM_APP 0 0 >/dev/null
+  sleep 0.5
+  [ "$(log_lines 'verify enter')" = 0 ] || fail "a WM_APP from another program ran the verifier"
+  xdo key a
+  local i
+  for i in $(seq 40); do [ "$(log_lines 'verify enter')" = 1 ] && break; sleep 0.05; done
+  [ "$(log_lines 'verify enter')" = 1 ] || fail "a key did not start a check"
+  probe post "$w" WM_APP 0 0 3 10 >/dev/null
+  for i in $(seq 100); do [ "$(log_lines 'verify exit')" = 1 ] && break; sleep 0.05; done
+  [ "$(log_lines 'verify exit')" = 1 ] || fail "the check never ended"
+  verifier_log_sound >/dev/null || fail "a WM_APP during the check ran the verifier again"
+  [ "$(log_lines 'verify enter')" = 1 ] || fail "a WM_APP during the check ran the verifier again"
+  saver_alive || fail "the saver closed although the verifier refused"
+  steer answer=1
+  sleep 0.3
+  xdo key a
+  wait_saver_exit 10
+  [ "$SAVER_RC" = 0 ] || fail "after acceptance the saver did not end with 0 (got $SAVER_RC)"
+}
+
 # ---------------------------------------------------------------------------
 # No password in effect: the first close closes; nothing loaded, the system
 # flag untouched. The refusing verifier lies beside the program wherever it
