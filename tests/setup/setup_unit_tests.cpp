@@ -1,12 +1,11 @@
-// The setup procedures in this process: the resources linked into it, the
-// agreement text, the installer's path and copy steps, and both dialog
-// procedures run as real modal dialogs driven from a second thread.
+// The setup procedures in this process: the agreement text, the installer's
+// path and copy steps and its failures, and both dialog procedures run as real
+// modal dialogs driven from a second thread.
 #define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
 #include "setup/setup.h"
 #include "setup/resource_ids.h"
-#include "tests/setup/resource_checks.h"
 #include "tests/setup/win_driver.h"
 #include <fcntl.h>
 #include <functional>
@@ -107,32 +106,10 @@ std::string sample_program_bytes() {
   return bytes;
 }
 
-std::string short_path_of(const std::string& path) {
-  char buffer[512];
-  DWORD length = GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
-  return length && length < sizeof buffer ? std::string(buffer) : path;
-}
-
 HWND dialog_focus(HWND dialog) { return focus_of(dialog); }
 }  // namespace
 
-// ---------------------------------------------------------------- resources
-
-TEST_CASE("resources: the configuration dialog template is as designed") {
-  check_config_template(GetModuleHandleA(NULL));
-}
-
-TEST_CASE("resources: the agreement dialog template is as designed, with its accept box") {
-  check_agreement_template(GetModuleHandleA(NULL));
-}
-
-TEST_CASE("resources: the manifest asks for the invoker's rights and DPI awareness") {
-  check_manifest(GetModuleHandleA(NULL));
-}
-
-TEST_CASE("resources: there are no other resources") {
-  check_no_other_resources(GetModuleHandleA(NULL));
-}
+// ---------------------------------------------------------------- constants
 
 TEST_CASE("web addresses: the maker's host alone, and its sponsor page") {
   CHECK(std::string(home_page_url) == "http://www.korvanthel.example");
@@ -561,76 +538,8 @@ TEST_CASE("configuration dialog: an .exe name runs the installer and the dialog 
 }
 
 // ---------------------------------------------------------------- installer
-
-TEST_CASE("installer: declining in any way writes nothing") {
-  std::string dir = make_scratch_dir("decline");
-  std::string program = dir + "\\SETUP.EXE";
-  REQUIRE(write_file(program, sample_program_bytes()));
-  std::string windows = dir + "\\WINDOWS";
-  CreateDirectoryA(windows.c_str(), NULL);
-  system_root root(windows.c_str());
-  argument_zero replaced(program.c_str());
-  write_saver_value("sentinel");
-  const agreement_ending endings[] = {end_by_exit, end_by_idok, end_by_idcancel, end_by_escape, end_by_close_box};
-  for (agreement_ending ending : endings) {
-    CAPTURE((int)ending);
-    installer_run run = make_installer_run(ending);
-    run_installer_as(run);
-    CHECK(run.agreement_seen);
-    CHECK_FALSE(run.install_enabled_at_start);
-    CHECK_FALSE(run.question_seen);
-    CHECK_FALSE(run.failure_seen);
-  }
-  CHECK(count_entries(windows) == 0);
-  CHECK(read_saver_value().data == std::string("sentinel", 9));
-}
-
-TEST_CASE("installer: install then No keeps the copy and leaves the registry") {
-  std::string dir = make_scratch_dir("install-no");
-  std::string program = dir + "\\SETUP.EXE";
-  std::string bytes = sample_program_bytes();
-  REQUIRE(write_file(program, bytes));
-  system_root root(dir.c_str());
-  argument_zero replaced(program.c_str());
-  write_saver_value("sentinel");
-  installer_run run = make_installer_run(end_by_install, IDNO);
-  run_installer_as(run);
-  CHECK(run.question_seen);
-  CHECK(run.question_text == " set OMBRELT as current  screen saver?");
-  CHECK_FALSE(run.failure_seen);
-  std::string copy;
-  REQUIRE(read_file(dir + "\\Korvanthel.Scr", copy));
-  CHECK(copy == bytes);
-  CHECK(read_saver_value().data == std::string("sentinel", 9));
-}
-
-TEST_CASE("installer: install then Yes writes the short path with its zero") {
-  std::string dir = make_scratch_dir("install-yes");
-  std::string program = dir + "\\SETUP.EXE";
-  std::string bytes = sample_program_bytes();
-  REQUIRE(write_file(program, bytes));
-  // A SystemRoot ending in a backslash is used as is: the path has two.
-  std::string roots[] = {dir, dir + "\\"};
-  for (const std::string& value : roots) {
-    CAPTURE(value);
-    system_root root(value.c_str());
-    argument_zero replaced(program.c_str());
-    delete_saver_value();
-    installer_run run = make_installer_run(end_by_install, IDYES);
-    run_installer_as(run);
-    CHECK(run.question_seen);
-    std::string target = value + "\\Korvanthel.Scr";
-    std::string copy;
-    REQUIRE(read_file(target, copy));
-    CHECK(copy == bytes);
-    saver_value saved = read_saver_value();
-    REQUIRE(saved.present);
-    CHECK(saved.type == REG_SZ);
-    std::string expected = short_path_of(target);
-    CHECK(saved.size == expected.size() + 1);
-    CHECK(saved.data == expected + std::string(1, '\0'));
-  }
-}
+// The installer's ordinary runs are driven on the real program by the system
+// tests; here the failures, including a write error injected midway.
 
 TEST_CASE("installer: every failure is told, asks nothing and writes nothing") {
   std::string dir = make_scratch_dir("failures");
@@ -673,25 +582,4 @@ TEST_CASE("installer: every failure is told, asks nothing and writes nothing") {
   std::string still;
   REQUIRE(read_file(program, still));
   CHECK(still == bytes);
-}
-
-TEST_CASE("installer: a program that is itself the target is not destroyed") {
-  std::string dir = make_scratch_dir("same-file");
-  std::string target = dir + "\\Korvanthel.Scr";
-  std::string program = dir + "\\SETUP.EXE";
-  std::string bytes = sample_program_bytes();
-  REQUIRE(write_file(target, bytes));
-  REQUIRE(CreateHardLinkA(program.c_str(), target.c_str(), NULL));
-  system_root root(dir.c_str());
-  argument_zero replaced(program.c_str());
-  write_saver_value("sentinel");
-  installer_run run = make_installer_run(end_by_install, IDYES);
-  run_installer_as(run);
-  CHECK(run.failure_seen);
-  CHECK(run.failure_text.find("same file") != std::string::npos);
-  CHECK_FALSE(run.question_seen);
-  std::string copy;
-  REQUIRE(read_file(target, copy));
-  CHECK(copy == bytes);
-  CHECK(read_saver_value().data == std::string("sentinel", 9));
 }
