@@ -8,6 +8,8 @@
 //           hold ms, 2 show a modal dialog for hold ms (its own message loop)
 //   delay   ms to sleep before answering in mode 0
 //   hold    ms spent pumping or showing the dialog in modes 1 and 2
+//   release 1 ends a pump or dialog of modes 1 and 2 early (read every 100 ms),
+//           so that a test can hold a check open for as long as it needs
 //   owner   mode 2: 1 (default) the dialog is owned by the saver window, 0 none
 //
 // Log lines:
@@ -42,8 +44,12 @@ static LRESULT CALLBACK count_messages(int code, WPARAM wparam, LPARAM lparam) {
 }
 
 static void pump_for(DWORD hold) {
-  DWORD start = GetTickCount();
+  DWORD start = GetTickCount(), last_look = start;
   while (GetTickCount() - start < hold) {
+    if (GetTickCount() - last_look >= 100) {
+      last_look = GetTickCount();
+      if (control_value("release", 0)) return;
+    }
     MSG m;
     // The clock is read between messages too: a flood of input must not keep
     // the check running past its time.
@@ -64,15 +70,17 @@ static INT_PTR CALLBACK hold_dialog_proc(HWND dialog, UINT message, WPARAM wpara
   switch (message) {
   case WM_INITDIALOG:
     SetTimer(dialog, 1, (UINT)lparam, nullptr);
+    SetTimer(dialog, 2, 100, nullptr);
     return TRUE;
   case WM_TIMER:
+    if (wparam == 2 && !control_value("release", 0)) return TRUE;
     KillTimer(dialog, 1);
+    KillTimer(dialog, 2);
     EndDialog(dialog, 0);
     return TRUE;
   case WM_COMMAND:  // keys typed meanwhile (Enter, Escape) do not end it
     return TRUE;
   }
-  (void)wparam;
   return FALSE;
 }
 
