@@ -168,6 +168,17 @@ frames_change() {
 
 # log_lines TEXT: how many lines of the components' log contain TEXT.
 log_lines() { cat "$CASE_DIR/pwtest.log" 2>/dev/null | grep -c -- "$1"; }
+# wait_log TEXT COUNT [SECONDS]: waits (default 10 s) until COUNT lines of the
+# components' log contain TEXT; fails when they never do.
+wait_log() {
+  local i
+  for ((i = 0; i < ${3:-10} * 20; i++)); do
+    [ "$(log_lines "$1")" -ge "$2" ] && return 0
+    sleep 0.05
+  done
+  return 1
+}
+
 # The set_saver_running calls that the test build logged, in order.
 running_lines() { cat "$CASE_DIR/hooks.log" 2>/dev/null | tr -d '\r' | grep '^set_saver_running '; }
 

@@ -79,9 +79,7 @@ check_while_deciding() {  # NAME MODE
   wait_focus "Screen Saver"
   sleep 0.5
   xdo key a                       # starts the check
-  local i
-  for i in $(seq 40); do [ "$(log_lines 'verify enter')" = 1 ] && break; sleep 0.05; done
-  [ "$(log_lines 'verify enter')" = 1 ] || fail "the first key did not start a check"
+  wait_log 'verify enter' 1 15 || fail "the first key did not start a check"
   sleep 0.3
   # Real input and posted input of every closing kind, while the check runs.
   xdo key --delay 10 b c d e f g h space Return Escape
@@ -96,8 +94,7 @@ check_while_deciding() {  # NAME MODE
   sleep 0.5
   [ "$(log_lines 'verify exit')" = 0 ] || fail "the check ended before it was released"
   steer answer=0 mode="$2" hold=60000 release=1
-  for i in $(seq 100); do [ "$(log_lines 'verify exit')" = 1 ] && break; sleep 0.1; done
-  [ "$(log_lines 'verify exit')" = 1 ] || fail "the check never ended"
+  wait_log 'verify exit' 1 15 || fail "the check never ended"
   sleep 0.5
   verifier_log_sound >/dev/null || fail "a second check started while the first ran"
   [ "$(log_lines 'verify enter')" = 1 ] || fail "the input that arrived meanwhile started another check"
@@ -160,16 +157,13 @@ case_refusal_resets_reference() {
   sleep 0.5
   [ "$(log_lines 'verify enter')" = 0 ] || fail "a 3-pixel move started a check"
   xdo key a
-  local i
-  for i in $(seq 40); do [ "$(log_lines 'verify exit')" = 1 ] && break; sleep 0.05; done
-  [ "$(log_lines 'verify exit')" = 1 ] || fail "a key did not start a check"
+  wait_log 'verify exit' 1 15 || fail "a key did not start a check"
   sleep 0.5
   xdo mousemove_relative 0 3
   sleep 0.6
   [ "$(log_lines 'verify enter')" = 1 ] || fail "3 pixels after the refusal started a check"
   xdo mousemove_relative 0 3
-  for i in $(seq 40); do [ "$(log_lines 'verify exit')" = 2 ] && break; sleep 0.05; done
-  [ "$(log_lines 'verify enter')" = 2 ] || fail "6 pixels from the refusal point started no check"
+  wait_log 'verify exit' 2 15 || fail "6 pixels from the refusal point started no check"
   saver_alive || fail "the saver closed although the verifier refused"
 }
 
@@ -215,14 +209,11 @@ case_stray_wm_app() {
   sleep 0.5
   [ "$(log_lines 'verify enter')" = 0 ] || fail "a WM_APP from another program ran the verifier"
   xdo key a
-  local i
-  for i in $(seq 40); do [ "$(log_lines 'verify enter')" = 1 ] && break; sleep 0.05; done
-  [ "$(log_lines 'verify enter')" = 1 ] || fail "a key did not start a check"
+  wait_log 'verify enter' 1 15 || fail "a key did not start a check"
   probe post "$w" WM_APP 0 0 3 10 >/dev/null
   sleep 0.3
   steer answer=0 mode=1 hold=60000 release=1
-  for i in $(seq 100); do [ "$(log_lines 'verify exit')" = 1 ] && break; sleep 0.05; done
-  [ "$(log_lines 'verify exit')" = 1 ] || fail "the check never ended"
+  wait_log 'verify exit' 1 15 || fail "the check never ended"
   verifier_log_sound >/dev/null || fail "a WM_APP during the check ran the verifier again"
   [ "$(log_lines 'verify enter')" = 1 ] || fail "a WM_APP during the check ran the verifier again"
   saver_alive || fail "the saver closed although the verifier refused"
@@ -284,9 +275,7 @@ case_on_short() {
   wait_focus "Screen Saver"
   sleep 0.3
   xdo key a
-  local i
-  for i in $(seq 40); do [ "$(log_lines 'verify exit')" = 1 ] && break; sleep 0.05; done
-  [ "$(log_lines 'verify exit')" = 1 ] || fail "a one-byte value 01 did not turn the password on"
+  wait_log 'verify exit' 1 15 || fail "a one-byte value 01 did not turn the password on"
   sleep 0.3
   saver_alive || fail "the saver closed although the verifier refused"
   steer answer=1
@@ -311,8 +300,8 @@ autoplay_fullscreen() {  # NAME FAMILY PASSWORD ANSWER EXPECT_ANSWER EXPECT_CLOS
   sleep 0.3
   local answer; answer=$(probe autoplay "$w")
   [ "$answer" = "$5" ] || fail "QueryCancelAutoPlay answered '$answer', expected $5"
-  sleep 0.5
-  wait_saver_exit 2; local rc=$SAVER_RC
+  if [ "$6" = yes ]; then wait_saver_exit 10; else sleep 0.5; wait_saver_exit 2; fi
+  local rc=$SAVER_RC
   if [ "$6" = yes ]; then
     [ "$rc" = 0 ] || fail "QueryCancelAutoPlay did not close the saver (got $rc)"
   else
