@@ -6,6 +6,12 @@ set(CMAKE_C_FLAGS_RELEASE "-Os")
 add_compile_options(-Wall -Wextra -fno-exceptions -fno-rtti -ffunction-sections -fdata-sections
   $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  # Nothing unwinds through the 32-bit program (no exceptions; faults go to the
+  # platform's filter), so its 8 KB of DWARF unwind tables are dead weight.
+  # The 64-bit build keeps them: Windows x64 walks the stack with them.
+  add_compile_options(-fno-asynchronous-unwind-tables -fno-unwind-tables)
+endif()
 # The 32-bit program throws no exceptions and its fault guard needs no unwind
 # tables (32-bit structured exceptions are frame based): leaving them out keeps
 # it within 64 KB.  The 64-bit build keeps them, since 64-bit exception
