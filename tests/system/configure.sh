@@ -23,23 +23,10 @@ fi
 
 # Two test windows: OTHER opens first, OWNER second and so becomes the
 # foreground window.
-# Sets window_handle to the handle that the probe prints first.
-open_window() {
-  local tries
-  rm -f "$KIT_TMP/stop-$1"
-  bg_start "$1" "$KORV_PROBE" parent 300 200 "$2" "$3" --until "$KIT_TMP/stop-$1" --color 0000FF
-  window_handle=
-  for tries in $(seq 1 100); do
-    window_handle=$(head -n 1 "$KIT_TMP/$1.out" | tr -d '\r')
-    [ -n "$window_handle" ] && return 0
-    sleep 0.05
-  done
-  return 1
-}
-open_window other 50 50
-other=$window_handle
-open_window owner 600 400
-owner=$window_handle
+parent_start other 300 200 50 50 --until "$KIT_TMP/stop-other" --color 0000FF
+other=$PARENT
+parent_start owner 300 200 600 400 --until "$KIT_TMP/stop-owner" --color 0000FF
+owner=$PARENT
 if [ -z "$other" ] || [ -z "$owner" ]; then
   fail "the two test windows open"
   kit_done

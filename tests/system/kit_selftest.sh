@@ -13,7 +13,7 @@ check_eq "the handle printed by the parent is the one found" "$handle" "$(head -
 check_eq "window_field reads the client size" "210 130" "$(window_field "$handle" client)"
 check_eq "window_field reads the screen rectangle" "300 200 510 330" "$(window_field "$handle" rect)"
 check_eq "the window is visible" 1 "$(window_field "$handle" visible)"
-check "probe find locates the window by class and title" probe find KorvProbeParent "Korv probe parent"
+check_eq "probe find locates the window by class and title" "$handle" "$(probe find KorvProbeParent "Korv probe parent")"
 if probe find KorvProbeParent "No such title" >/dev/null; then
   fail "probe find reports a title that no window has"
 else
@@ -51,9 +51,9 @@ check "deadhandle prints a handle" test -n "$dead"
 check_eq "a dead handle names no window" 0 "$(window_field "$dead" exists)"
 
 # A process that never ends: wait_exit must give up and stop_process end it.
-bg_start lingering "$KORV_PROBE" parent 50 50 --ms 60000
-lingering=$BG_PID
-wait_window KorvProbeParent - 10 >/dev/null
+parent_start lingering 50 50 --ms 60000
+lingering=$PARENT_PID
+check "parent_start reads the handle the probe prints" test "$(window_field "$PARENT" client)" = "50 50"
 if wait_exit "$lingering" 0.3; then fail "wait_exit reports an end that did not happen"; else pass "wait_exit times out on a running process"; fi
 stop_process "$lingering"
 if still_running "$lingering"; then fail "stop_process ends a running process"; else pass "stop_process ends a running process"; fi

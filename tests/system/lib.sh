@@ -21,6 +21,8 @@
 #   bg_start NAME PROGRAM ARGS... starts a Windows program in the background; sets BG_PID;
 #                                 stdout/stderr go to $KIT_TMP/NAME.out / NAME.err
 #   saver_start ARGS...           bg_start saver "$KORV_SAVER" ARGS...; sets SAVER_PID
+#   parent_start NAME ARGS...     a test window: `korv_probe parent ARGS...` in the background;
+#                                 sets PARENT (the handle it prints) and PARENT_PID
 #   wait_exit PID SECONDS         waits for the process to end; on success sets EXIT_CODE
 #                                 and returns 0, else returns 1 (process still running)
 #   still_running PID             0 while the process runs
@@ -102,6 +104,23 @@ saver_start() {
   : "${KORV_SAVER:?KORV_SAVER must name the program under test}"
   bg_start saver "$KORV_SAVER" "$@"
   SAVER_PID=$BG_PID
+}
+
+# The handle comes from the probe's own output, not from a search by class:
+# a test window of an earlier step may still be on its way out.
+parent_start() {
+  local name=$1 i
+  shift
+  bg_start "$name" "$KORV_PROBE" parent "$@"
+  PARENT_PID=$BG_PID
+  PARENT=
+  for i in $(seq 1 200); do
+    PARENT=$(head -n 1 "$KIT_TMP/$name.out" 2>/dev/null | tr -d '\r')
+    [ -n "$PARENT" ] && return 0
+    still_running "$PARENT_PID" || return 1
+    sleep 0.05
+  done
+  return 1
 }
 
 still_running() {

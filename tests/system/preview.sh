@@ -11,10 +11,11 @@ W=152 H=112 X=200 Y=150
 # exists; sets parent and parent_pid.
 open_parent() {
   rm -f "$KIT_TMP/stop-$1"
-  bg_start "parent-$1" "$KORV_PROBE" parent "$W" "$H" "$X" "$Y" --until "$KIT_TMP/stop-$1"
-  parent_pid=$BG_PID
-  parent=$(wait_window KorvProbeParent - 10)
-  [ -n "$parent" ]
+  parent_start "parent-$1" "$W" "$H" "$X" "$Y" --until "$KIT_TMP/stop-$1"
+  local status=$?
+  parent=$PARENT
+  parent_pid=$PARENT_PID
+  return $status
 }
 
 # Prints the handle of the preview window inside $parent once it exists.

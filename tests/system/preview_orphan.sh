@@ -7,9 +7,9 @@
 . "$(dirname "$0")/lib.sh"
 kit_init
 
-bg_start parent "$KORV_PROBE" parent 152 112 200 150
-parent_pid=$BG_PID
-parent=$(wait_window KorvProbeParent - 10)
+parent_start parent 152 112 200 150
+parent_pid=$PARENT_PID
+parent=$PARENT
 if [ -z "$parent" ]; then
   fail "the test parent window opens"
   kit_done
