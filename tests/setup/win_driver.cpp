@@ -99,13 +99,16 @@ saver_value read_saver_value() {
   saver_value value = {false, 0, 0, std::string()};
   HKEY key;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, desktop_key, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return value;
-  char data[1024];
+  // Read as the registry keeps it (wide), with the stored length. (The
+  // platform's RegSetValueExA itself adds a zero that a caller forgot to count,
+  // so a missing one cannot be seen here.)
+  WCHAR data[1024];
   DWORD size = sizeof data, type = 0;
-  if (RegQueryValueExA(key, "SCRNSAVE.EXE", NULL, &type, (BYTE*)data, &size) == ERROR_SUCCESS) {
+  if (RegQueryValueExW(key, L"SCRNSAVE.EXE", NULL, &type, (BYTE*)data, &size) == ERROR_SUCCESS) {
     value.present = true;
     value.type = type;
-    value.size = size;
-    value.data.assign(data, size <= sizeof data ? size : sizeof data);
+    value.size = size / sizeof(WCHAR);
+    for (DWORD i = 0; i < value.size && i < 1024; i++) value.data += data[i] < 0x80 ? (char)data[i] : '?';
   }
   RegCloseKey(key);
   return value;

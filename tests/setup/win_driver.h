@@ -33,8 +33,8 @@ void close_box(HWND dialog);
 struct saver_value {
   bool present;
   DWORD type;
-  DWORD size;        // bytes, as stored
-  std::string data;  // the bytes, as stored
+  DWORD size;        // characters as stored, a terminating zero included when stored
+  std::string data;  // the characters as stored (ASCII)
 };
 saver_value read_saver_value();
 void write_saver_value(const char* text);  // REG_SZ, with its zero
