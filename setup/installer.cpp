@@ -157,11 +157,10 @@ void run_installer() {
   if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
     return;
   char short_path[target_path_size];
-  memcpy(short_path, target, sizeof short_path);
+  strcpy(short_path, target);
   DWORD length = GetShortPathNameA(target, short_path, target_path_size - 1);
   // No short form, or one that does not fit: the full path is written.
-  if (length == 0 || length >= (DWORD)(target_path_size - 1)) memcpy(short_path, target, sizeof short_path);
-  short_path[target_path_size - 1] = '\0';
+  if (length == 0 || length >= (DWORD)(target_path_size - 1)) strcpy(short_path, target);
   RegSetValueExA(key, "SCRNSAVE.EXE", 0, REG_SZ, (const BYTE*)short_path, (DWORD)strlen(short_path) + 1);
   RegCloseKey(key);
 }
