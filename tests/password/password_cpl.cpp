@@ -53,7 +53,8 @@ static void pump_for(DWORD hold) {
     MSG m;
     // The clock is read between messages too: a flood of input must not keep
     // the check running past its time.
-    while (GetTickCount() - start < hold && PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+    while (GetTickCount() - start < hold && GetTickCount() - last_look < 100 &&
+           PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
       if (m.message == WM_QUIT) {
         // Not ours: hand it back to the saver's own loop and stop pumping.
         PostQuitMessage((int)m.wParam);
