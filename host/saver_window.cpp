@@ -61,17 +61,25 @@ int run_saver(HWND parent) {
   // instead of a normal end.
   MSG message = {};
   message.wParam = (WPARAM)(INT_PTR)saver_window_failed;
-  if (RegisterClassA(&window_class))
-    saver_window = CreateWindowExA(ex_style, saver_class_name, title, style, x, y, width, height, parent,
-                                   nullptr, saver_instance, nullptr);
+  ATOM registered = RegisterClassA(&window_class);
+  saver_window = registered ? CreateWindowExA(ex_style, saver_class_name, title, style, x, y, width, height,
+                                              parent, nullptr, saver_instance, nullptr)
+                            : nullptr;
   if (saver_window) {
     if (!preview_mode) SetForegroundWindow(saver_window);
     while (GetMessageA(&message, nullptr, 0, 0)) {
       TranslateMessage(&message);
       DispatchMessageA(&message);
     }
+  } else if (registered && PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    // The window was made and destroyed again before CreateWindowExA returned
+    // (a preview whose parent closed at that moment): its WM_DESTROY has
+    // posted WM_QUIT, and the run ends as any other run does.
   }
   unload_verifier();
+  // Nothing of the run stays registered: a later run in the same process
+  // registers the class afresh.
+  if (registered) UnregisterClassA(saver_class_name, saver_instance);
   return (int)message.wParam;
 }
 

@@ -86,3 +86,43 @@ TEST_CASE("a preview runs inside its parent and ends with it") {
   drain_queue();
   reset_host_state();
 }
+
+namespace {
+HWND doomed_parent;
+int saver_creations;
+
+// Destroys the preview's parent the moment the saver window's WM_CREATE has
+// been answered, before CreateWindowExA returns to run_saver.
+LRESULT CALLBACK parent_goes_during_creation(int code, WPARAM wparam, LPARAM lparam) {
+  const CWPRETSTRUCT *call = (const CWPRETSTRUCT *)lparam;
+  if (code == HC_ACTION && call->message == WM_CREATE) {
+    char name[64] = "";
+    GetClassNameA(call->hwnd, name, sizeof name);
+    if (strcmp(name, "WindowsScreenSaverClass") == 0) {
+      ++saver_creations;
+      DestroyWindow(doomed_parent);
+    }
+  }
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+}  // namespace
+
+TEST_CASE("a preview whose parent goes while it is being created ends normally") {
+  reset_host_state();
+  saver_instance = GetModuleHandleA(nullptr);
+  doomed_parent = CreateWindowExA(0, "STATIC", "Display settings", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
+                                  300, 220, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  REQUIRE(doomed_parent);
+  saver_creations = 0;
+  HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, parent_goes_during_creation, nullptr, GetCurrentThreadId());
+  REQUIRE(hook);
+  // Runs after the earlier preview run of this process: the class registers again.
+  int result = run_saver(doomed_parent);
+  UnhookWindowsHookEx(hook);
+  CHECK(saver_creations == 1);
+  CHECK(saver_window == nullptr);
+  CHECK(result == 0);
+  CHECK_FALSE(IsWindow(doomed_parent));
+  drain_queue();
+  reset_host_state();
+}
