@@ -108,6 +108,17 @@ pointer_by 0 -7|a pointer move of 7 pixels upwards
 pointer_by 3 2|a pointer move of (3, 2)
 TABLE
 
+# --- another program's window taking the foreground ends it -------------------
+if start_full_screen && probe waitfg "$window" 5000; then
+  parent_start other 200 100 50 50 --ms 20000
+  probe activate "$PARENT" >/dev/null
+  check_closes "another program's window taking the foreground"
+  stop_process "$PARENT_PID"
+else
+  fail "/s starts and takes the foreground for the activation test"
+  stop_process "$SAVER_PID"
+fi
+
 # --- moves of exactly 4 do not end it; the distance adds up from where the ----
 # --- pointer was when the window was created --------------------------------
 if start_full_screen; then
