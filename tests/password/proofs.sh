@@ -33,7 +33,12 @@ case_barrage() {
     xdo "${moves[@]}"; inputs=$((inputs + 30))
     # WM_CLOSE, WM_POWERBROADCAST, WM_POWER suspend request, activation loss.
     probe post-mix "$w" 4 15 >/dev/null; inputs=$((inputs + 16))
-    if [ $((round % 3)) = 0 ]; then probe steal-focus "$w" 150 >/dev/null; inputs=$((inputs + 1)); fi
+    if [ $((round % 3)) = 0 ]; then
+      # Real activation loss: a window of another program comes to the front,
+      # then hands the foreground back; the next keys wait for the focus.
+      probe steal-focus "$w" 150 >/dev/null; inputs=$((inputs + 1))
+      wait_focus "Screen Saver"
+    fi
     saver_alive || fail "the saver ended during the barrage (round $round)"
   done
   echo "inputs sent: $inputs"
