@@ -83,25 +83,36 @@ install_status copy_program_file(const char* source_name, const char* target_pat
   return status;
 }
 
+// Appends at most `limit` characters of `piece` to the zero-terminated text,
+// never past its buffer. (No printf family: it would double the program's size.)
+static void append_text(char* text, size_t size, const char* piece, size_t limit = (size_t)-1) {
+  size_t used = strlen(text);
+  while (*piece && limit-- > 0 && used + 1 < size) text[used++] = *piece++;
+  text[used] = 0;
+}
+
 void describe_install_failure(install_status status, const char* system_root,
                               const char* source_name, const char* target_path,
                               char* text, size_t size) {
+  if (size == 0) return;
+  text[0] = 0;
   const char* reason = "";
   switch (status) {
   case install_ok:
-    snprintf(text, size, "Korvanthel was installed.");
+    append_text(text, size, "Korvanthel was installed.");
     return;
   case install_no_windows_dir:
-    snprintf(text, size,
-             "The Windows directory could not be found: the environment variable "
-             "SystemRoot is not set.\n\nKorvanthel was not installed.");
+    append_text(text, size,
+                "The Windows directory could not be found: the environment variable "
+                "SystemRoot is not set.\n\nKorvanthel was not installed.");
     return;
   case install_path_too_long:
-    snprintf(text, size,
-             "The path of the screen-saver file is too long (more than 255 characters):"
-             "\n\n%.300s%s%s\n\nKorvanthel was not installed.",
-             system_root ? system_root : "", system_root && strlen(system_root) > 300 ? "..." : "",
-             target_name);
+    append_text(text, size,
+                "The path of the screen-saver file is too long (more than 255 characters):\n\n");
+    append_text(text, size, system_root ? system_root : "", 300);
+    if (system_root && strlen(system_root) > 300) append_text(text, size, "...");
+    append_text(text, size, target_name);
+    append_text(text, size, "\n\nKorvanthel was not installed.");
     return;
   case install_source_not_opened: reason = "The program file could not be opened: "; break;
   case install_target_not_opened: reason = "The target file could not be created."; break;
@@ -110,12 +121,13 @@ void describe_install_failure(install_status status, const char* system_root,
   case install_write_error: reason = "Writing the copy failed; the incomplete copy was removed."; break;
   }
   bool names_source = status == install_source_not_opened || status == install_read_error;
-  snprintf(text, size,
-           "Korvanthel could not be copied to\n\n%.260s\n\n%s%.260s%s\n\n"
-           "Nothing was set as the screen saver.",
-           target_path ? target_path : "", reason,
-           names_source && source_name ? source_name : "",
-           status == install_read_error ? "; the incomplete copy was removed." : "");
+  append_text(text, size, "Korvanthel could not be copied to\n\n");
+  append_text(text, size, target_path ? target_path : "", 260);
+  append_text(text, size, "\n\n");
+  append_text(text, size, reason);
+  append_text(text, size, names_source && source_name ? source_name : "", 260);
+  if (status == install_read_error) append_text(text, size, "; the incomplete copy was removed.");
+  append_text(text, size, "\n\nNothing was set as the screen saver.");
 }
 
 static void tell_failure(install_status status, const char* system_root, const char* source_name,
