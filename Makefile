@@ -46,6 +46,7 @@ test: bootstrap build
 bench: bootstrap build
 	@for b in build/native/bench/bench_*; do [ -x "$$b" ] && "$$b"; done; true
 	@KORV_TEST_TREE=$(TEST_TREE) KORV_WINE_ARCH=$(WINE_ARCH) bench/windows/run
+	@KORV_WINE_ARCH=$(WINE_ARCH) bench/password/run.sh $(TEST_TREE) 100
 
 clean:
 	rm -rf build
