@@ -11,6 +11,8 @@ static const char preview_title[] = "Preview";
 // here; note that the platform headers give PWR_SUSPENDREQUEST the value 1
 // (3 is PWR_CRITICALRESUME there), so the header's name is not used.
 static const WPARAM power_suspend_request = 3;
+// How often a preview checks that its window and its parent still exist.
+static const UINT parent_watch_ms = 250;
 
 int run_saver(HWND parent) {
   WNDCLASSA window_class = {};
@@ -67,10 +69,24 @@ int run_saver(HWND parent) {
                             : nullptr;
   if (saver_window) {
     if (!preview_mode) SetForegroundWindow(saver_window);
+    // A preview must never outlive the window that shows it. When the parent's
+    // process dies, the platform may remove both windows without a single
+    // message reaching this thread (seen under Wine), so a thread timer looks
+    // four times a second whether the preview or its parent is still there.
+    UINT_PTR parent_watch = preview_mode ? SetTimer(nullptr, 0, parent_watch_ms, nullptr) : 0;
     while (GetMessageA(&message, nullptr, 0, 0)) {
+      if (parent_watch && message.message == WM_TIMER && message.hwnd == nullptr) {
+        if (!IsWindow(saver_window)) {
+          message.wParam = 0;  // gone without WM_DESTROY: the run ends as usual
+          break;
+        }
+        if (!IsWindow(parent)) DestroyWindow(saver_window);  // ends through WM_QUIT
+        continue;
+      }
       TranslateMessage(&message);
       DispatchMessageA(&message);
     }
+    if (parent_watch) KillTimer(nullptr, parent_watch);
   } else if (registered && PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     // The window was made and destroyed again before CreateWindowExA returned
     // (a preview whose parent closed at that moment): its WM_DESTROY has
