@@ -75,7 +75,8 @@ int run_saver(HWND parent) {
     // four times a second whether the preview or its parent is still there.
     UINT_PTR parent_watch = preview_mode ? SetTimer(nullptr, 0, parent_watch_ms, nullptr) : 0;
     while (GetMessageA(&message, nullptr, 0, 0)) {
-      if (parent_watch && message.message == WM_TIMER && message.hwnd == nullptr) {
+      if (parent_watch && message.message == WM_TIMER && message.hwnd == nullptr &&
+          message.wParam == parent_watch) {
         if (!IsWindow(saver_window)) {
           message.wParam = 0;  // gone without WM_DESTROY: the run ends as usual
           break;
