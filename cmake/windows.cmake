@@ -61,6 +61,19 @@ set_target_properties(korvanthel PROPERTIES OUTPUT_NAME Korvanthel SUFFIX .scr)
 add_custom_command(TARGET korvanthel POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:korvanthel> ${CMAKE_BINARY_DIR}/Korvanthel.exe)
 
+# korv_test_session(NAME FIXTURE PREFIX): the CTest fixture FIXTURE starts a
+# private X server and a persistent wineserver on the Wine prefix PREFIX before
+# the tests that require it (test NAME.start) and stops both after them
+# (NAME.stop). Each test directory has its own prefix, so that what one suite
+# writes to the registry never reaches another.
+function(korv_test_session name fixture prefix)
+  set(env "KORV_WINEPREFIX=${prefix}" "KORV_WINE_ARCH=${KORV_WINE_ARCH}")
+  add_test(NAME ${name}.start COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-session start)
+  set_tests_properties(${name}.start PROPERTIES FIXTURES_SETUP ${fixture} ENVIRONMENT "${env}" TIMEOUT 120)
+  add_test(NAME ${name}.stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-session stop)
+  set_tests_properties(${name}.stop PROPERTIES FIXTURES_CLEANUP ${fixture} ENVIRONMENT "${env}" TIMEOUT 60)
+endfunction()
+
 if(KORV_WINDOWS_TESTS)
   korv_host_library(korv_host_test KORV_TEST_HOOKS=1)
   korv_saver_program(korvanthel_test korv_host_test)

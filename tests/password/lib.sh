@@ -154,6 +154,15 @@ wait_focus() {
   fail "the window '$1' never got the keyboard focus"
 }
 
+# start_full_screen: starts /s and waits until its window exists and has the
+# keyboard focus; SAVER_WINDOW is then its handle.
+start_full_screen() {
+  start_saver /s
+  SAVER_WINDOW=$(wait_window "Screen Saver")
+  [ "$SAVER_WINDOW" != 0 ] || fail "the saver window never appeared"
+  wait_focus "Screen Saver"
+}
+
 xdo() { xdotool "$@" >/dev/null 2>&1; }
 
 # frames_change: two screenshots 300 ms apart differ in many pixels.

@@ -15,10 +15,8 @@ case_barrage() {
   # that input also arrives while checks are in progress.
   steer answer=0 mode=1 hold=60
   park_pointer
-  start_saver /s
-  local w; w=$(wait_window "Screen Saver")
-  [ "$w" != 0 ] || fail "the saver window never appeared"
-  wait_focus "Screen Saver"
+  start_full_screen
+  local w=$SAVER_WINDOW
   sleep 0.5
   running_lines | grep -q '^set_saver_running 1 ' || fail "the system was not told that a protected saver runs"
 
@@ -78,10 +76,8 @@ check_while_deciding() {  # NAME MODE
   # The check lasts until the test releases it (at most a minute).
   steer answer=0 mode="$2" hold=60000
   park_pointer
-  start_saver /s
-  local w; w=$(wait_window "Screen Saver")
-  [ "$w" != 0 ] || fail "the saver window never appeared"
-  wait_focus "Screen Saver"
+  start_full_screen
+  local w=$SAVER_WINDOW
   sleep 0.5
   xdo key a                       # starts the check
   wait_log 'verify enter' 1 15 || fail "the first key did not start a check"
@@ -129,10 +125,8 @@ case_accept_other_value() {
   use_password dword 1
   steer answer=7
   park_pointer
-  start_saver /s
-  local w; w=$(wait_window "Screen Saver")
-  [ "$w" != 0 ] || fail "the saver window never appeared"
-  wait_focus "Screen Saver"
+  start_full_screen
+  local w=$SAVER_WINDOW
   sleep 0.3
   xdo key a
   wait_saver_exit 10
@@ -153,10 +147,8 @@ case_refusal_resets_reference() {
   use_password dword 1
   steer answer=0
   park_pointer
-  start_saver /s
-  local w; w=$(wait_window "Screen Saver")
-  [ "$w" != 0 ] || fail "the saver window never appeared"
-  wait_focus "Screen Saver"
+  start_full_screen
+  local w=$SAVER_WINDOW
   sleep 0.3
   xdo mousemove_relative 0 3
   sleep 0.5
@@ -180,10 +172,8 @@ case_second_instance() {
   use_password dword 1
   steer answer=0
   park_pointer
-  start_saver /s
-  local w; w=$(wait_window "Screen Saver")
-  [ "$w" != 0 ] || fail "the saver window never appeared"
-  wait_focus "Screen Saver"
+  start_full_screen
+  local w=$SAVER_WINDOW
   local first=$SAVER_PID
   local rc; rc=$(run_saver /s)
   [ "$rc" = 0 ] || fail "the second start ended with $rc"
@@ -205,10 +195,8 @@ case_stray_wm_app() {
   use_password dword 1
   steer answer=0 mode=1 hold=60000
   park_pointer
-  start_saver /s
-  local w; w=$(wait_window "Screen Saver")
-  [ "$w" != 0 ] || fail "the saver window never appeared"
-  wait_focus "Screen Saver"
+  start_full_screen
+  local w=$SAVER_WINDOW
   sleep 0.3
   probe post "$w" WM_APP 0 0 >/dev/null
   sleep 0.5
@@ -237,10 +225,8 @@ case_stray_wm_app() {
 first_close_closes() {  # NAME, then how the verifier must appear in the log: none|freed
   local expect=$2
   park_pointer
-  start_saver /s
-  local w; w=$(wait_window "Screen Saver")
-  [ "$w" != 0 ] || fail "the saver window never appeared"
-  wait_focus "Screen Saver"
+  start_full_screen
+  local w=$SAVER_WINDOW
   sleep 0.3
   case $expect in
     none)  [ "$(log_lines attach)" = 0 ] || fail "PASSWORD.CPL was loaded" ;;
@@ -274,10 +260,8 @@ case_on_short() {
   use_password binary 01
   steer answer=0
   park_pointer
-  start_saver /s
-  local w; w=$(wait_window "Screen Saver")
-  [ "$w" != 0 ] || fail "the saver window never appeared"
-  wait_focus "Screen Saver"
+  start_full_screen
+  local w=$SAVER_WINDOW
   sleep 0.3
   xdo key a
   wait_log 'verify exit' 1 15 || fail "a one-byte value 01 did not turn the password on"
@@ -298,10 +282,8 @@ autoplay_fullscreen() {  # NAME FAMILY PASSWORD ANSWER EXPECT_ANSWER EXPECT_CLOS
   use_password dword "$3"
   steer answer="$4"
   park_pointer
-  start_saver /s
-  local w; w=$(wait_window "Screen Saver")
-  [ "$w" != 0 ] || fail "the saver window never appeared"
-  wait_focus "Screen Saver"
+  start_full_screen
+  local w=$SAVER_WINDOW
   sleep 0.3
   local answer; answer=$(probe autoplay "$w")
   [ "$answer" = "$5" ] || fail "QueryCancelAutoPlay answered '$answer', expected $5"
