@@ -70,10 +70,13 @@ install_status copy_program_file(const char* source_name, const char* target_pat
     fclose(source);
     return install_same_file;
   }
+  SetLastError(ERROR_SUCCESS);
   FILE* target = fopen(target_path, "wb");
   if (!target) {
+    // The platform's own reason, read before anything else can replace it.
+    bool denied = GetLastError() == ERROR_ACCESS_DENIED;
     fclose(source);
-    return install_target_not_opened;
+    return denied ? install_access_denied : install_target_not_opened;
   }
   install_status status = copy_stream(source, target);
   fclose(source);
@@ -116,6 +119,12 @@ void describe_install_failure(install_status status, const char* system_root,
     return;
   case install_source_not_opened: reason = "The program file could not be opened: "; break;
   case install_target_not_opened: reason = "The target file could not be created."; break;
+  case install_access_denied:
+    reason =
+        "Access to it was denied: installing into the Windows directory needs administrator "
+        "rights. Right-click Korvanthel.exe, choose \"Run as administrator\" and install "
+        "again.";
+    break;
   case install_same_file: reason = "The program file and the target are the same file."; break;
   case install_read_error: reason = "Reading the program file failed: "; break;
   case install_write_error: reason = "Writing the copy failed; the incomplete copy was removed."; break;

@@ -25,6 +25,7 @@ enum install_status {
   install_path_too_long,      // SystemRoot + "\Korvanthel.Scr" over 255 characters
   install_source_not_opened,  // the program's own file does not open
   install_target_not_opened,  // the screen-saver file cannot be created
+  install_access_denied,      // ... because the platform denies access (a standard user under UAC)
   install_same_file,          // source and target are one file
   install_read_error,
   install_write_error

@@ -318,6 +318,32 @@ TEST_CASE("installer failures: the user is told, nothing is asked or written") {
   }
 }
 
+TEST_CASE("installer failure: access denied to the target asks for administrator rights") {
+  // A standard user under user account control may not write to the Windows
+  // directory. Wine runs as root here and ignores read-only files, so a folder
+  // in the installed file's place meets the platform's same refusal.
+  std::string dir = make_scratch_dir("denied");
+  std::string windows = dir + "\\WINDOWS";
+  CreateDirectoryA(windows.c_str(), NULL);
+  std::string setup = copy_program(dir, "SETUP.EXE");
+  std::string installed = windows + "\\Korvanthel.Scr";
+  REQUIRE(CreateDirectoryA(installed.c_str(), NULL));
+  write_saver_value("sentinel");
+  started program = start(setup, in_quotes(setup), dir, windows.c_str());
+  installer_run run = make_installer_run(end_by_install, IDYES);
+  drive_installer(run, program.pid);
+  finish(program);
+  CHECK(run.failure_seen);
+  CAPTURE(run.failure_text);
+  CHECK(run.failure_text.find(installed) != std::string::npos);
+  CHECK(run.failure_text.find("administrator rights") != std::string::npos);
+  CHECK(run.failure_text.find("\"Run as administrator\"") != std::string::npos);
+  CHECK_FALSE(run.question_seen);
+  CHECK(count_entries(installed) == 0);
+  CHECK(count_entries(windows) == 1);
+  CHECK(read_saver_value().data == sentinel);
+}
+
 TEST_CASE("installer failure: a program that is the target itself is left whole") {
   std::string bytes = program_bytes();
   std::string dir = make_scratch_dir("same-file");

@@ -286,6 +286,14 @@ TEST_CASE("copy_program_file: a full copy, or no target at all") {
           install_target_not_opened);
     CHECK(count_entries(dir) == 1);
   }
+  SUBCASE("a target that may not be written: access denied") {
+    // The platform's answer to a standard user writing into the Windows
+    // directory under user account control. Wine runs as root here and
+    // ignores read-only files, so a folder in the target's place stands in.
+    REQUIRE(CreateDirectoryA(target.c_str(), NULL));
+    CHECK(copy_program_file(source.c_str(), target.c_str()) == install_access_denied);
+    CHECK(RemoveDirectoryA(target.c_str()));
+  }
   SUBCASE("the same file under the same name is never truncated") {
     CHECK(copy_program_file(source.c_str(), source.c_str()) == install_same_file);
     REQUIRE(read_file(source, copy));
@@ -323,6 +331,8 @@ TEST_CASE("describe_install_failure: says what failed and where, within its buff
       {install_path_too_long, {"too long", "255", "C:\\WINDOWS\\Korvanthel.Scr", "not installed"}},
       {install_source_not_opened, {"could not be copied to", target, "could not be opened", source}},
       {install_target_not_opened, {"could not be copied to", target, "could not be created"}},
+      {install_access_denied,
+       {"could not be copied to", target, "Access", "denied", "administrator rights", "\"Run as administrator\""}},
       {install_same_file, {"could not be copied to", target, "same file"}},
       {install_read_error, {"could not be copied to", target, "Reading", source, "removed"}},
       {install_write_error, {"could not be copied to", target, "Writing", "removed"}},
@@ -335,6 +345,8 @@ TEST_CASE("describe_install_failure: says what failed and where, within its buff
       CAPTURE(part);
       CHECK(strstr(text, part) != NULL);
     }
+    // Only a refusal by the platform asks for administrator rights.
+    CHECK((strstr(text, "administrator") != NULL) == (r.status == install_access_denied));
   }
   // A huge SystemRoot and a tiny buffer: always terminated, never overrun.
   std::string huge(5000, 'w');
@@ -374,6 +386,48 @@ TEST_CASE("agreement dialog: starts with the notice, install disabled, focus on 
   CHECK(selection_start == 0);
   CHECK(selection_end == 0);
   CHECK(first_line == 0);
+}
+
+TEST_CASE("agreement dialog: every line of the notice fits the notice control") {
+  // Measured in the control's own font against the room its client area gives
+  // the text (the edit control's margins left out): nothing is cut off at the
+  // right edge, since the control does not wrap.
+  int widest = 0, room = 0, client = 0;
+  std::string widest_line;
+  INT_PTR result = run_modal(IDD_AGREEMENT, agreement_dialog_proc, agreement_caption, [&](HWND dialog) {
+    HWND edit = GetDlgItem(dialog, IDC_NOTICE);
+    RECT area = {};
+    GetClientRect(edit, &area);
+    client = area.right - area.left;
+    LRESULT margins = SendMessageA(edit, EM_GETMARGINS, 0, 0);
+    room = client - LOWORD(margins) - HIWORD(margins);
+    HDC dc = GetDC(edit);
+    HGDIOBJ font = (HGDIOBJ)SendMessageA(edit, WM_GETFONT, 0, 0);
+    HGDIOBJ previous = SelectObject(dc, font ? font : GetStockObject(SYSTEM_FONT));
+    std::string text = agreement_text;
+    for (size_t start = 0; start < text.size();) {
+      size_t end = text.find("\r\n", start);
+      if (end == std::string::npos) end = text.size();
+      std::string line = text.substr(start, end - start);
+      SIZE extent = {};
+      GetTextExtentPoint32A(dc, line.c_str(), (int)line.size(), &extent);
+      if (extent.cx > widest) {
+        widest = extent.cx;
+        widest_line = line;
+      }
+      start = end + 2;
+    }
+    SelectObject(dc, previous);
+    ReleaseDC(edit, dc);
+    click(dialog, IDC_EXIT);
+  });
+  CHECK(result == 0);
+  CAPTURE(widest_line);
+  MESSAGE("widest notice line " << widest << " px, room " << room << " px of a " << client
+                                << " px client area");
+  CHECK(widest > 0);
+  CHECK(room > 0);
+  CHECK(widest < room);
 }
 
 TEST_CASE("agreement dialog: the accept box enables and disables install") {
