@@ -51,7 +51,8 @@ endfunction()
 function(korv_saver_program name library)
   add_executable(${name} WIN32 host/main.cpp ${KORV_RESOURCES})
   target_link_libraries(${name} PRIVATE ${library})
-  target_link_options(${name} PRIVATE -s -Wl,--gc-sections)
+  # No time stamp in the PE header: two builds of one commit give the same bytes.
+  target_link_options(${name} PRIVATE -s -Wl,--gc-sections -Wl,--no-insert-timestamp)
 endfunction()
 
 korv_host_library(korv_host)
@@ -83,4 +84,11 @@ if(KORV_WINDOWS_TESTS)
       add_subdirectory(${dir})
     endif()
   endforeach()
+endif()
+
+# The release checks (reproducible bytes, the zip) belong to the shipped
+# 32-bit tree and need no Wine.
+option(KORV_RELEASE_TESTS "Register the release checks in the shipped tree" ON)
+if(KORV_RELEASE_TESTS AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+  add_subdirectory(tests/release)
 endif()
