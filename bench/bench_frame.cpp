@@ -12,7 +12,6 @@
 
 #include "scene/scene.h"
 #include "scene/surface.h"
-#include "toolkit/shapes.h"
 #include "tools/offscreen.h"
 
 namespace {
@@ -52,40 +51,9 @@ void precompute_grid()
         }
 }
 
-// The frame exactly as the scene draws it, but the surface comes from the
-// precomputed vertices.
-void draw_frame_precomputed()
+// Sends the grid's polygons from the precomputed vertices.
+void send_precomputed_grid()
 {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glPushMatrix();
-    tilt_angle = (float)((double)tilt_angle + 4.0 / 3.0);
-    double spin = (double)spin_angle + 5.0 / 6.0;
-    spin_angle = (float)spin;
-    apply_camera(camera_distance, 0.0, tilt_angle, spin);
-    glPushMatrix();
-    light_angle = (float)((double)light_angle + 6.0);
-    glRotatef(light_angle, 1.0f, 0.0f, 1.0f);
-    glTranslatef(0.0f, 1.5f, 0.0f);
-    glLightfv(GL_LIGHT0, GL_POSITION, light0_position);
-    draw_light_marker();
-    glPopMatrix();
-    glPushAttrib(GL_LIGHTING_BIT);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, cone_ambient);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, cone_diffuse);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, cone_specular);
-    glMaterialf(GL_FRONT, GL_SHININESS, 100.0f);
-    solid_cone(0.3, 0.6);
-    glPopAttrib();
-    glPushAttrib(GL_LIGHTING_BIT);
-    glMaterialfv(GL_BACK, GL_AMBIENT, surface_back_ambient);
-    glMaterialfv(GL_BACK, GL_DIFFUSE, surface_back_diffuse);
-    glMaterialfv(GL_FRONT, GL_AMBIENT, surface_front_ambient);
-    glMaterialfv(GL_FRONT, GL_DIFFUSE, surface_front_diffuse);
-    glMaterialfv(GL_FRONT, GL_SPECULAR, surface_front_specular);
-    glMaterialf(GL_FRONT, GL_SHININESS, 50.0f);
-    glPushMatrix();
-    glTranslatef(0.8f, -0.65f, 0.0f);
-    glRotatef(30.0f, 1.0f, 0.5f, 1.0f);
     const Vec3* p = grid_vertices.data();
     for (size_t n = 0; n < grid_vertices.size(); n += 4, p += 4) {
         glBegin(GL_POLYGON);
@@ -95,8 +63,18 @@ void draw_frame_precomputed()
         glVertex3dv(&p[3].x);
         glEnd();
     }
-    glPopMatrix();
-    glPopAttrib();
+}
+
+// The frame of the scene, made of its own steps, but the surface is sent
+// from the precomputed vertices.
+void draw_frame_precomputed()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glPushMatrix();
+    step_camera();
+    draw_light_and_marker();
+    draw_red_cone();
+    draw_surface(send_precomputed_grid);
     glPopMatrix();
 }
 

@@ -75,15 +75,15 @@ void draw_light_marker()
     glPopAttrib();
 }
 
-void draw_frame()
+void step_camera()
 {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glPushMatrix();  // the camera frame
-
     step_angle(&tilt_angle, 4.0 / 3.0);
     double spin = step_angle(&spin_angle, 5.0 / 6.0);
     apply_camera(camera_distance, 0.0, tilt_angle, spin);
+}
 
+void draw_light_and_marker()
+{
     glPushMatrix();  // the light frame
     step_angle(&light_angle, 6.0);
     glRotatef(light_angle, 1.0f, 0.0f, 1.0f);
@@ -91,7 +91,10 @@ void draw_frame()
     glLightfv(GL_LIGHT0, GL_POSITION, light0_position);
     draw_light_marker();
     glPopMatrix();
+}
 
+void draw_red_cone()
+{
     glPushAttrib(GL_LIGHTING_BIT);
     glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, cone_ambient);
     glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, cone_diffuse);
@@ -99,7 +102,10 @@ void draw_frame()
     glMaterialf(GL_FRONT, GL_SHININESS, 100.0f);
     solid_cone(0.3, 0.6);
     glPopAttrib();
+}
 
+void draw_surface(void (*send_grid)())
+{
     // The grid sends no normals: the surface is lit with the cone's last one.
     glPushAttrib(GL_LIGHTING_BIT);
     glMaterialfv(GL_BACK, GL_AMBIENT, surface_back_ambient);
@@ -111,9 +117,18 @@ void draw_frame()
     glPushMatrix();
     glTranslatef(0.8f, -0.65f, 0.0f);
     glRotatef(30.0f, 1.0f, 0.5f, 1.0f);
-    draw_surface_grid();
+    send_grid();
     glPopMatrix();
     glPopAttrib();
+}
 
+void draw_frame()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glPushMatrix();  // the camera frame
+    step_camera();
+    draw_light_and_marker();
+    draw_red_cone();
+    draw_surface(draw_surface_grid);
     glPopMatrix();
 }

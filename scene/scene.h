@@ -20,6 +20,20 @@ extern const float surface_back_ambient[4];
 extern const float surface_back_diffuse[4];
 
 void init_scene(int width, int height);
+// One animated frame: clear, then inside the camera frame the steps below in
+// this order, each leaving the matrices and attributes as it found them.
 void draw_frame();
+
+// The steps of a frame, for programs that draw it with a step of their own.
+// Advances tilt and spin by one step and applies the camera.
+void step_camera();
+// Advances the light by one step, places it and draws its white marker.
+void draw_light_and_marker();
+// The red cone with its own materials.
+void draw_red_cone();
+// The surface's two materials and placement around `send_grid`, which sends
+// the grid's polygons (draw_surface_grid in the frame itself).
+void draw_surface(void (*send_grid)());
+
 void apply_camera(double distance, double roll, double tilt, double spin);
 void draw_light_marker();
