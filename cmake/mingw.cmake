@@ -13,9 +13,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-get_filename_component(_korv_root "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
+# The Wine loader that runs this tree's tests (scripts/wine-run, each test
+# directory with a prefix of its own).
 set(KORV_WINE_ARCH ${KORV_TRIPLE_CPU} CACHE STRING "Wine loader for this tree")
-# Tests run the programs under Wine in a private prefix inside the build tree.
-set(CMAKE_CROSSCOMPILING_EMULATOR
-    /usr/bin/env "KORV_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix"
-    "KORV_WINE_ARCH=${KORV_TRIPLE_CPU}" "${_korv_root}/scripts/wine-run")

@@ -7,16 +7,10 @@ add_compile_options(-Wall -Wextra -fno-exceptions -fno-rtti -ffunction-sections 
   $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-  # Nothing unwinds through the 32-bit program (no exceptions; faults go to the
-  # platform's filter), so its 8 KB of DWARF unwind tables are dead weight.
-  # The 64-bit build keeps them: Windows x64 walks the stack with them.
-  add_compile_options(-fno-asynchronous-unwind-tables -fno-unwind-tables)
-endif()
-# The 32-bit program throws no exceptions and its fault guard needs no unwind
-# tables (32-bit structured exceptions are frame based): leaving them out keeps
-# it within 64 KB.  The 64-bit build keeps them, since 64-bit exception
-# dispatch walks the stack by them.
-if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  # Nothing unwinds through the 32-bit program (no exceptions; its fault guard
+  # is the platform's filter, and 32-bit structured exceptions are frame
+  # based), so its DWARF unwind tables are dead weight. The 64-bit build keeps
+  # them: 64-bit exception dispatch walks the stack by them.
   add_compile_options(-fno-asynchronous-unwind-tables -fno-unwind-tables)
 endif()
 
@@ -27,8 +21,9 @@ target_include_directories(korv_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(korv_core PUBLIC ${KORV_WIN_LIBS})
 
 # The host, the scene's window and the setup dialogs. Built twice: once as
-# shipped, once with KORV_TEST_HOOKS for the test build of the program, which
-# records what tests need to see and can inject a fault on request.
+# shipped, where the hooks of hooks/test_hooks.h are empty, and once for the
+# test build of the program, linked with hooks/test_hooks.cpp, which records
+# what tests need to see and injects faults on request.
 set(KORV_HOST_SOURCES
   host/host_state.cpp
   host/command_scan.cpp
@@ -44,8 +39,7 @@ set(KORV_RESOURCES setup/resources.rc)
 function(korv_host_library name)
   add_library(${name} STATIC ${KORV_HOST_SOURCES})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
-  target_link_libraries(${name} PUBLIC korv_core ${KORV_WIN_LIBS})
-  target_compile_definitions(${name} PUBLIC ${ARGN})
+  target_link_libraries(${name} PUBLIC korv_core ${ARGN} ${KORV_WIN_LIBS})
 endfunction()
 
 function(korv_saver_program name library)
@@ -76,7 +70,11 @@ function(korv_test_session name fixture prefix)
 endfunction()
 
 if(KORV_WINDOWS_TESTS)
-  korv_host_library(korv_host_test KORV_TEST_HOOKS=1)
+  # The test side of the hooks; whatever links it is compiled with them.
+  add_library(korv_test_hooks STATIC hooks/test_hooks.cpp)
+  target_include_directories(korv_test_hooks PUBLIC ${CMAKE_SOURCE_DIR})
+  target_compile_definitions(korv_test_hooks PUBLIC KORV_TEST_HOOKS=1)
+  korv_host_library(korv_host_test korv_test_hooks)
   korv_saver_program(korvanthel_test korv_host_test)
   set_target_properties(korvanthel_test PROPERTIES OUTPUT_NAME Korvanthel_test SUFFIX .scr)
   foreach(dir tests/windows tests/system tests/setup tests/password bench/windows bench/password)

@@ -2,6 +2,7 @@
 // selects one command, which runs under a fault guard; its result becomes the
 // process exit code.
 #include "host/host_state.h"
+#include "setup/resource_ids.h"
 #include "setup/setup.h"
 
 static const char *next_ansi_char(const char *position) {
@@ -10,12 +11,8 @@ static const char *next_ansi_char(const char *position) {
 
 void saver_entry() {
   const char *tail = command_tail(GetCommandLineA(), next_ansi_char);
-  STARTUPINFOA startup;
-  startup.dwFlags = 0;
-  GetStartupInfoA(&startup);
-  int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWDEFAULT;
   // The runtime's own exit processing is not wanted: the process ends here.
-  ExitProcess((UINT)saver_main(GetModuleHandleA(nullptr), nullptr, tail, show));
+  ExitProcess((UINT)saver_main(GetModuleHandleA(nullptr), tail));
 }
 
 // The fault guard.  MinGW has no structured-exception blocks, so the guard is
@@ -65,9 +62,7 @@ static int run_command(const char *tail) {
   return -1;
 }
 
-int saver_main(HINSTANCE instance, HINSTANCE previous, const char *tail, int show_command) {
-  (void)previous;
-  (void)show_command;
+int saver_main(HINSTANCE instance, const char *tail) {
   saver_instance = instance;
   OSVERSIONINFOA version;
   version.dwOSVersionInfoSize = sizeof version;
@@ -92,12 +87,6 @@ int run_change_password(const char *handle_text) {
   return 0;
 }
 
-int config_dialog_hook(HINSTANCE instance) {
-  (void)instance;
-  return 1;
-}
-
 int open_config_dialog(HWND parent) {
-  if (!config_dialog_hook(saver_instance)) return 0;
-  return (int)DialogBoxParamA(saver_instance, MAKEINTRESOURCEA(2003), parent, config_dialog_proc, 0);
+  return (int)DialogBoxParamA(saver_instance, MAKEINTRESOURCEA(IDD_CONFIG), parent, config_dialog_proc, 0);
 }

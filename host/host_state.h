@@ -2,14 +2,12 @@
 // One GUI thread runs everything; there are no locks.
 #pragma once
 #include <windows.h>
-#include <imm.h>
-#include "host/command_scan.h"  // parse_decimal and the command-line scan
+#include "host/command_scan.h"     // parse_decimal and the command-line scan
+#include "scene/scene_window.h"  // scene_proc, and host_default_proc that it calls
 
 // The platform's screen-saver password check (VerifyScreenSavePwd): nonzero
 // lets the saver close.
 typedef BOOL(WINAPI *verify_password_fn)(HWND window);
-// ImmAssociateContext: gives the window an input context, answers the old one.
-typedef HIMC(WINAPI *ime_associate_fn)(HWND window, HIMC context);
 // PwdChangePasswordA of MPR.DLL.
 typedef DWORD(WINAPI *change_password_fn)(LPCSTR provider, HWND parent, DWORD reserved1, DWORD reserved2);
 
@@ -21,9 +19,6 @@ extern int is_win9x;
 extern int preview_mode;
 extern HWND saver_window;
 extern UINT autoplay_message;
-extern HMODULE ime_module;
-extern ime_associate_fn ime_associate;
-extern HIMC saved_ime_context;
 extern POINT reference_point;
 extern unsigned int mouse_threshold;
 
@@ -41,16 +36,15 @@ const int saver_window_failed = -1;
 
 // Entry and dispatch.
 DECLSPEC_NORETURN void saver_entry();
-int saver_main(HINSTANCE instance, HINSTANCE previous, const char *tail, int show_command);
+// Runs the one command that the tail selects; answers the exit code.
+int saver_main(HINSTANCE instance, const char *tail);
 int run_preview(const char *handle_text);
 int run_change_password(const char *handle_text);
 int open_config_dialog(HWND parent);
-int config_dialog_hook(HINSTANCE instance);
 
 // The saver window.
 int run_saver(HWND parent);
 LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-LRESULT host_default_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 // Passwords.
 void load_verifier();
@@ -59,9 +53,3 @@ int verify_password(HWND window);
 void change_password(HWND parent);
 void set_saver_running(int flag);
 DWORD tick_elapsed(DWORD earlier, DWORD later);
-
-#ifdef KORV_TEST_HOOKS
-// Test builds only: appends text and a newline to the file named by the
-// environment variable KORVANTHEL_TEST_LOG, if it is set.
-void test_log(const char *text);
-#endif

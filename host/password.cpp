@@ -3,9 +3,7 @@
 // "screen saver running" flag while a protected saver runs, and the platform's
 // password-change dialog from MPR.DLL.  On other platforms all of this is inert.
 #include "host/host_state.h"
-#ifdef KORV_TEST_HOOKS
-#include <stdio.h>
-#endif
+#include "hooks/test_hooks.h"
 
 // Shortest pause between the end of one check and the start of the next.
 static const DWORD retry_interval_ms = 200;
@@ -16,11 +14,7 @@ DWORD tick_elapsed(DWORD earlier, DWORD later) {
 }
 
 void set_saver_running(int flag) {
-#ifdef KORV_TEST_HOOKS
-  char line[64];
-  snprintf(line, sizeof line, "set_saver_running %d %lu", flag, (unsigned long)GetTickCount());
-  test_log(line);
-#endif
+  test_hook_saver_running(flag);
   if (!is_win9x) return;
   // The previous state lands in a scratch value; nothing goes to the profile.
   UINT previous = 0;

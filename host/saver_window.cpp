@@ -2,7 +2,7 @@
 // child filling a preview window; its message loop; and the rules that decide
 // which input ends the saver.
 #include "host/host_state.h"
-#include "scene/scene_window.h"
+#include <imm.h>
 
 static const char saver_class_name[] = "WindowsScreenSaverClass";
 static const char fullscreen_title[] = "Screen Saver";
@@ -13,6 +13,14 @@ static const char preview_title[] = "Preview";
 static const WPARAM power_suspend_request = 3;
 // How often a preview checks that its window and its parent still exist.
 static const UINT parent_watch_ms = 250;
+
+// ImmAssociateContext: gives the window an input context, answers the old one.
+typedef HIMC(WINAPI *ime_associate_fn)(HWND window, HIMC context);
+// The input-method library, when the process has it loaded, and the window's
+// input context from before the saver took it away.
+static HMODULE ime_module = nullptr;
+static ime_associate_fn ime_associate = nullptr;
+static HIMC saved_ime_context = nullptr;
 
 int run_saver(HWND parent) {
   WNDCLASSA window_class = {};

@@ -3,6 +3,7 @@
 // that copy the current user's screen saver.
 #include "setup/setup.h"
 #include "setup/resource_ids.h"
+#include "hooks/test_hooks.h"
 #include <io.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -12,10 +13,6 @@ static const char target_name[] = "\\Korvanthel.Scr";
 static const char question_text[] = " set OMBRELT as current  screen saver?";
 static const char question_caption[] = "OMBRELT screen saver";
 static const char failure_caption[] = "Korvanthel screen saver setup";
-
-#ifdef KORV_TEST_HOOKS
-long copy_fault_after = -1;
-#endif
 
 install_status build_target_path(const char* system_root, char* target) {
   target[0] = '\0';
@@ -34,9 +31,7 @@ install_status copy_stream(FILE* source, FILE* target) {
   long written = 0;
   int c;
   while ((c = getc(source)) != EOF) {
-#ifdef KORV_TEST_HOOKS
-    if (copy_fault_after >= 0 && written >= copy_fault_after) return install_write_error;
-#endif
+    if (test_hook_copy_fault(written)) return install_write_error;
     if (fputc(c, target) == EOF) return install_write_error;
     written++;
   }
@@ -102,8 +97,7 @@ void describe_install_failure(install_status status, const char* system_root,
   const char* reason = "";
   switch (status) {
   case install_ok:
-    append_text(text, size, "Korvanthel was installed.");
-    return;
+    return;  // nothing failed: there is nothing to tell
   case install_no_windows_dir:
     append_text(text, size,
                 "The Windows directory could not be found: the environment variable "
@@ -148,12 +142,8 @@ static void tell_failure(install_status status, const char* system_root, const c
 
 // The Windows directory as the environment gives it.
 static const char* windows_directory() {
-#ifdef KORV_TEST_HOOKS
-  // Test builds: Wine sets SystemRoot anew in every process it starts, so the
-  // tests name the directory here; "(unset)" stands for a missing SystemRoot.
-  const char* chosen = getenv("KORV_TEST_SYSTEMROOT");
-  if (chosen) return strcmp(chosen, "(unset)") == 0 ? NULL : chosen;
-#endif
+  const char* chosen;
+  if (test_hook_windows_directory(&chosen)) return chosen;
   return getenv("SystemRoot");
 }
 

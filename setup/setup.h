@@ -40,12 +40,8 @@ install_status copy_stream(FILE* source, FILE* target);
 // Copies the file source_name to target_path. On failure no partial target is
 // left behind, and a target that is the source itself is never opened for writing.
 install_status copy_program_file(const char* source_name, const char* target_path);
-// The text that the installer shows for a failure, into a buffer of size bytes.
+// The text that the installer shows for a failure, into a buffer of size bytes
+// (empty for install_ok, which is never shown).
 void describe_install_failure(install_status status, const char* system_root,
                               const char* source_name, const char* target_path,
                               char* text, size_t size);
-
-#ifdef KORV_TEST_HOOKS
-// Test builds: a write error after this many bytes of a copy (-1: never).
-extern long copy_fault_after;
-#endif

@@ -109,8 +109,8 @@ void crossprod(const Vec3* a, const Vec3* b, Vec3* out)
 void normalize(Vec3* v)
 {
     double length = std::sqrt((v->y * v->y + v->z * v->z) + v->x * v->x);
-    // A not-a-number length also fails this test, as it should.
-    if (!(length != 0.0) || std::isnan(length))
+    // A zero vector, or one with a not-a-number component, has no direction.
+    if (length == 0.0 || std::isnan(length))
         report_error("normalize: zero length vector");
     double r = 1.0 / length;
     v->x *= r;

@@ -14,7 +14,7 @@ set(copy ${WORK}/other-sources)
 set(build ${WORK}/other-build)
 file(MAKE_DIRECTORY ${copy})
 # What the shipped program is built from; the tests are left out.
-foreach(item CMakeLists.txt VERSION cmake scene toolkit host setup)
+foreach(item CMakeLists.txt VERSION cmake scene toolkit hooks host setup)
   file(COPY ${SOURCE}/${item} DESTINATION ${copy})
 endforeach()
 get_filename_component(toolchain_name ${TOOLCHAIN} NAME)

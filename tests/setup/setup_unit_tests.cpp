@@ -4,6 +4,7 @@
 #define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
+#include "hooks/test_hooks.h"
 #include "setup/setup.h"
 #include "setup/resource_ids.h"
 #include "tests/setup/win_driver.h"

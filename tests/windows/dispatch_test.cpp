@@ -12,7 +12,7 @@
 namespace {
 
 int run_tail(const char *tail) {
-  return saver_main(GetModuleHandleA(nullptr), nullptr, tail, SW_SHOWDEFAULT);
+  return saver_main(GetModuleHandleA(nullptr), tail);
 }
 
 HWND dead_window() {

@@ -1,0 +1,41 @@
+// The one seam between the program and its test build. The shipped program
+// compiles every hook below as an empty inline function, which leaves no code
+// behind; the test build (KORV_TEST_HOOKS, Korvanthel_test.scr and the unit
+// test programs) links hooks/test_hooks.cpp instead, which writes what the
+// tests need to see to the file named by KORVANTHEL_TEST_LOG and injects the
+// faults they ask for. The hooks name no platform type, so any layer of the
+// program may call them.
+#pragma once
+
+#ifdef KORV_TEST_HOOKS
+
+// "window_created WIDTH HEIGHT TICK": the saver window and its context exist.
+void test_hook_window_created(int width, int height);
+// Before each frame. Logs "first_frame 1 TICK" for the first; at the frame
+// that KORVANTHEL_TEST_FAULT names (counted from 1), logs "fault N TICK" and
+// writes through a null pointer.
+void test_hook_frame();
+// "frames N TICK": the frames drawn by the window that is going.
+void test_hook_window_destroyed();
+// "set_saver_running FLAG TICK": the program tells the system whether a saver runs.
+void test_hook_saver_running(int flag);
+// Wine sets SystemRoot anew in every process it starts, so tests name the
+// Windows directory in KORV_TEST_SYSTEMROOT ("(unset)" standing for none).
+// Answers whether it is set, and the directory through `directory`.
+bool test_hook_windows_directory(const char** directory);
+// Whether the installer's copy is to fail with a write error before byte
+// `written` (the count of bytes already written).
+bool test_hook_copy_fault(long written);
+// The byte count after which test_hook_copy_fault fails a copy; -1: never.
+extern long copy_fault_after;
+
+#else
+
+inline void test_hook_window_created(int, int) {}
+inline void test_hook_frame() {}
+inline void test_hook_window_destroyed() {}
+inline void test_hook_saver_running(int) {}
+inline bool test_hook_windows_directory(const char**) { return false; }
+inline bool test_hook_copy_fault(long) { return false; }
+
+#endif
