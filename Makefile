@@ -25,7 +25,7 @@ else
   TESTED := the 64-bit stand-in build/win64/Korvanthel.scr, built from the same sources, under 64-bit Wine, because $(WHY_64); the shipped 32-bit program was only built and checked, not run
 endif
 
-.PHONY: all bootstrap native windows wintest build run test bench dist clean
+.PHONY: all bootstrap native sanitize windows wintest build run test bench dist clean
 all: build
 
 bootstrap:
@@ -34,6 +34,13 @@ bootstrap:
 native:
 	cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build build/native -j$(JOBS)
+
+# The native tests once more, built by clang under AddressSanitizer and
+# UndefinedBehaviorSanitizer, with the command-line fuzz run.
+sanitize:
+	cmake -S . -B build/native-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORV_SANITIZE=ON \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	cmake --build build/native-sanitize -j$(JOBS)
 
 windows:
 	cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DKORV_WINDOWS_TESTS=$(SHIP_TESTS) >/dev/null
@@ -55,9 +62,10 @@ run: bootstrap build
 ifneq ($(TEST_TREE),build/windows)
   RELEASE_TESTS := (cd build/windows && ctest --output-on-failure -L release) || status=1;
 endif
-test: bootstrap build
+test: bootstrap build sanitize
 	@status=0; \
 	(cd build/native && ctest --output-on-failure -j$(JOBS)) || status=1; \
+	(cd build/native-sanitize && ctest --output-on-failure -j$(JOBS)) || status=1; \
 	$(RELEASE_TESTS) \
 	(cd $(TEST_TREE) && ctest --output-on-failure) || status=1; \
 	echo "Wine tests exercised $(TESTED)."; \

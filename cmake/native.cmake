@@ -7,18 +7,32 @@ find_package(PNG REQUIRED)
 
 add_compile_options(-Wall -Wextra)
 
+# The sanitizer tree (build/native-sanitize, clang): every native program and
+# test under AddressSanitizer and UndefinedBehaviorSanitizer; any report ends
+# the program with a failure.
+option(KORV_SANITIZE "Build the native tree with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(KORV_SANITIZE)
+  set(korv_sanitize_flags -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_compile_options(${korv_sanitize_flags} -g)
+  add_link_options(${korv_sanitize_flags})
+endif()
+
 # The core library itself names no GL backend: each program links exactly one
 # (OSMesa here), since OSMesa and libGL in one process only work by accident.
 add_library(korv_core STATIC ${KORV_CORE_SOURCES} toolkit/report_error_posix.cpp)
 target_include_directories(korv_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(korv_core PUBLIC PkgConfig::OSMESA ${GLU_LIBRARY})
+if(KORV_SANITIZE)
+  target_sources(korv_core INTERFACE ${CMAKE_SOURCE_DIR}/tests/native/sanitizer_defaults.cpp)
+endif()
 
 # Pure host logic (the command-line scan) builds natively too.
 add_library(korv_command_scan STATIC host/command_scan.cpp)
 target_include_directories(korv_command_scan PUBLIC ${CMAKE_SOURCE_DIR})
 
-foreach(dir tools bench tests/native)
-  if(EXISTS ${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt)
-    add_subdirectory(${dir})
-  endif()
-endforeach()
+add_subdirectory(tools)
+add_subdirectory(tests/native)
+# Benchmarks measure the program as built, never under a sanitizer.
+if(NOT KORV_SANITIZE)
+  add_subdirectory(bench)
+endif()

@@ -27,15 +27,22 @@ int node_count(int kind)
     return n;
 }
 
-// Each test starts with an empty cache (the old nodes are simply dropped), the
-// modelling stack at depth 0 and an orthographic view of the cube [-2, 2]^3.
+// Each test starts with an empty cache (the old nodes and the parameters they
+// own are freed; their display lists stay, unused), the modelling stack at
+// depth 0 and an orthographic view of the cube [-2, 2]^3.
 class Shapes : public ::testing::Test {
 protected:
     void SetUp() override
     {
         use_context(view_size, view_size);
-        for (ListNode*& head : list_heads)
-            head = nullptr;
+        for (ListNode*& head : list_heads) {
+            while (head) {
+                ListNode* older = head->next;
+                std::free(head->params);
+                std::free(head);
+                head = older;
+            }
+        }
         m_depth = 0;
         reset_matrices();
         glMatrixMode(GL_PROJECTION);
