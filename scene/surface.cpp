@@ -22,30 +22,29 @@ void surface_point(double u, double v, Vec3* point)
     point->z = (std::cos(theta) * g) * 0.75;
 }
 
+// One vertex of the grid, computed afresh.
+static void send_surface_vertex(double u, double v)
+{
+    Vec3 p;
+    surface_point(u, v, &p);
+    glVertex3dv(&p.x);
+}
+
 void draw_surface_cell(double u, double v, double du, double dv, int flag)
 {
     double u1 = u + du;
     double v1 = v + dv;
-    Vec3 p;
     glBegin(GL_POLYGON);
     if (flag != 0) {
-        surface_point(u, v, &p);
-        glVertex3dv(&p.x);
-        surface_point(u1, v, &p);
-        glVertex3dv(&p.x);
-        surface_point(u1, v1, &p);
-        glVertex3dv(&p.x);
-        surface_point(u, v1, &p);
-        glVertex3dv(&p.x);
+        send_surface_vertex(u, v);
+        send_surface_vertex(u1, v);
+        send_surface_vertex(u1, v1);
+        send_surface_vertex(u, v1);
     } else {
-        surface_point(u, v, &p);
-        glVertex3dv(&p.x);
-        surface_point(u, v1, &p);
-        glVertex3dv(&p.x);
-        surface_point(u1, v1, &p);
-        glVertex3dv(&p.x);
-        surface_point(u1, v, &p);
-        glVertex3dv(&p.x);
+        send_surface_vertex(u, v);
+        send_surface_vertex(u, v1);
+        send_surface_vertex(u1, v1);
+        send_surface_vertex(u1, v);
     }
     glEnd();
 }

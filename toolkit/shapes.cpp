@@ -126,6 +126,18 @@ static void draw_dodecahedron(double size)
     build_dodecahedron(&centre, size * dodecahedron_scale, GL_POLYGON);
 }
 
+// Replays the list cached for these parameters, if there is one; the query's
+// parameters are then freed. Answers whether it replayed one.
+static bool replay_cached(int kind, double* params, int count)
+{
+    unsigned list = find_list(kind, params, count);
+    if (list == 0)
+        return false;
+    glCallList(list);
+    std::free(params);
+    return true;
+}
+
 void solid_dodecahedron(double size)
 {
     double* params = static_cast<double*>(std::malloc(sizeof(double)));
@@ -135,13 +147,9 @@ void solid_dodecahedron(double size)
         return;
     }
     params[0] = size;
-    unsigned list = find_list(SHAPE_SOLID_DODECAHEDRON, params, 1);
-    if (list != 0) {
-        glCallList(list);
-        std::free(params);
+    if (replay_cached(SHAPE_SOLID_DODECAHEDRON, params, 1))
         return;
-    }
-    list = add_list(SHAPE_SOLID_DODECAHEDRON, params, 1);
+    unsigned list = add_list(SHAPE_SOLID_DODECAHEDRON, params, 1);
     if (list == 0) {
         std::free(params);
         draw_dodecahedron(size);
@@ -165,12 +173,8 @@ void solid_cone(double base, double height)
     if (params) {
         params[0] = base;
         params[1] = height;
-        unsigned list = find_list(SHAPE_CONE, params, 2);
-        if (list != 0) {
-            glCallList(list);
-            std::free(params);
+        if (replay_cached(SHAPE_CONE, params, 2))
             return;
-        }
     }
     // Without a quadric there is nothing to draw: skip the shape and cache nothing.
     GLUquadric* quadric = gluNewQuadric();
