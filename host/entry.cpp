@@ -39,6 +39,10 @@ static LONG WINAPI fault_guard(EXCEPTION_POINTERS *fault) {
   return EXCEPTION_CONTINUE_SEARCH;
 }
 
+static int run_preview(const char *handle_text);
+static int run_change_password(const char *handle_text);
+static int open_config_dialog(HWND parent);
+
 static int run_command(const char *tail) {
   command_scan_result scan = scan_command(tail);
   switch (scan.command) {
@@ -74,19 +78,19 @@ int saver_main(HINSTANCE instance, const char *tail) {
   return result;
 }
 
-int run_preview(const char *handle_text) {
+static int run_preview(const char *handle_text) {
   HWND parent = (HWND)(UINT_PTR)parse_decimal(handle_text);
   if (!parent || !IsWindow(parent)) return -1;
   return run_saver(parent);
 }
 
-int run_change_password(const char *handle_text) {
+static int run_change_password(const char *handle_text) {
   HWND parent = (HWND)(UINT_PTR)parse_decimal(handle_text);
   if (!parent || !IsWindow(parent)) parent = GetForegroundWindow();
   change_password(parent);
   return 0;
 }
 
-int open_config_dialog(HWND parent) {
+static int open_config_dialog(HWND parent) {
   return (int)DialogBoxParamA(saver_instance, MAKEINTRESOURCEA(IDD_CONFIG), parent, config_dialog_proc, 0);
 }

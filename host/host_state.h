@@ -38,9 +38,6 @@ const int saver_window_failed = -1;
 DECLSPEC_NORETURN void saver_entry();
 // Runs the one command that the tail selects; answers the exit code.
 int saver_main(HINSTANCE instance, const char *tail);
-int run_preview(const char *handle_text);
-int run_change_password(const char *handle_text);
-int open_config_dialog(HWND parent);
 
 // The saver window.
 int run_saver(HWND parent);

@@ -17,14 +17,15 @@ const float light0_ambient[4] = {0.7f, 0.7f, 0.7f, 1.0f};
 const float light0_diffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
 const float light0_specular[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 const float light0_position[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-const float cone_ambient[4] = {0.3f, 0.1f, 0.1f, 1.0f};
-const float cone_diffuse[4] = {1.0f, 0.0f, 0.0f, 1.0f};
-const float cone_specular[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-const float surface_front_ambient[4] = {0.1f, 0.1f, 0.3f, 1.0f};
-const float surface_front_diffuse[4] = {0.0f, 0.0f, 1.0f, 1.0f};
-const float surface_front_specular[4] = {0.0f, 0.0f, 1.0f, 1.0f};
-const float surface_back_ambient[4] = {0.1f, 0.3f, 0.1f, 1.0f};
-const float surface_back_diffuse[4] = {0.0f, 1.0f, 0.0f, 1.0f};
+// The materials of the red cone and of the surface's two sides.
+static const float cone_ambient[4] = {0.3f, 0.1f, 0.1f, 1.0f};
+static const float cone_diffuse[4] = {1.0f, 0.0f, 0.0f, 1.0f};
+static const float cone_specular[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+static const float surface_front_ambient[4] = {0.1f, 0.1f, 0.3f, 1.0f};
+static const float surface_front_diffuse[4] = {0.0f, 0.0f, 1.0f, 1.0f};
+static const float surface_front_specular[4] = {0.0f, 0.0f, 1.0f, 1.0f};
+static const float surface_back_ambient[4] = {0.1f, 0.3f, 0.1f, 1.0f};
+static const float surface_back_diffuse[4] = {0.0f, 1.0f, 0.0f, 1.0f};
 
 // Widens the stored angle to double, adds the step and rounds the sum to
 // float. The sum goes through a double in memory so that a processor with

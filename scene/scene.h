@@ -10,14 +10,6 @@ extern const float light0_ambient[4];
 extern const float light0_diffuse[4];
 extern const float light0_specular[4];
 extern const float light0_position[4];
-extern const float cone_ambient[4];
-extern const float cone_diffuse[4];
-extern const float cone_specular[4];
-extern const float surface_front_ambient[4];
-extern const float surface_front_diffuse[4];
-extern const float surface_front_specular[4];
-extern const float surface_back_ambient[4];
-extern const float surface_back_diffuse[4];
 
 void init_scene(int width, int height);
 // One animated frame: clear, then inside the camera frame the steps below in

@@ -86,7 +86,9 @@ void load_dodecahedron_vertices()
         dodecahedron_vertices[i] = table[i];
 }
 
-void draw_pentagon(int a, int b, int c, int d, int e, unsigned primitive)
+// One face: its normal from its first three corners, then the five corners,
+// all placed by the modelling stack.
+static void draw_pentagon(int a, int b, int c, int d, int e, unsigned primitive)
 {
     const Vec3* v = dodecahedron_vertices;
     Vec3 d1, d2, n, normal;

@@ -44,4 +44,3 @@ bool compare_params(const double* a, const double* b, int count);
 
 void build_dodecahedron(const Vec3* centre, double scale, unsigned primitive);
 void load_dodecahedron_vertices();
-void draw_pentagon(int a, int b, int c, int d, int e, unsigned primitive);
