@@ -195,6 +195,57 @@ TEST_F(MatrixStack, ZeroScaleEndsTheProcessWhenANormalIsTransformed)
     EXPECT_EXIT(transform_after_zero_scale(), ExitedWithCode(1), ::testing::Eq(std::string("normalize: zero length vector")));
 }
 
+// The sums are formed in the order the saver has always used; with terms that
+// cancel, another order gives another result. Each case below is one where
+// the usual left-to-right order would lose the small term.
+TEST_F(MatrixStack, SumsKeepTheirOrder)
+{
+    const double big = 1e16;  // big + 1 rounds back to big
+    // A point: (m[i] x + m[8 + i] z) + m[4 + i] y, then the translation.
+    m_stack[0].matrix[0] = big;
+    m_stack[0].matrix[4] = 1;
+    m_stack[0].matrix[8] = -big;
+    Vec3 p = {1, 1, 1}, q;
+    m_transformpoint(&p, &q);
+    EXPECT_EQ(q.x, 1.0);
+    ASSERT_NE((big + 1) - big, 1.0);  // the case does tell the orders apart
+
+    // A translation: ((m[8 + n] z + m[4 + n] y) + m[n] x) + m[12 + n].
+    SetUp();
+    m_stack[0].matrix[0] = 1;
+    m_stack[0].matrix[4] = -big;
+    m_stack[0].matrix[8] = big;
+    m_translate(1, 1, 1);
+    EXPECT_EQ(m_stack[0].matrix[12], 1.0);
+
+    // A normal: (n[i] x + n[6 + i] z) + n[3 + i] y, before it is normalized;
+    // left to right it would be the zero vector, a fatal error.
+    SetUp();
+    double* nm = m_stack[0].normal_matrix;
+    for (int k = 0; k < 9; k++)
+        nm[k] = 0;
+    nm[0] = big;
+    nm[3] = 1;
+    nm[6] = -big;
+    Vec3 n = {1, 1, 1}, w;
+    m_transformpointnormal(&p, &q, &n, &w);
+    EXPECT_EQ(w.x, 1.0);
+    EXPECT_EQ(w.y, 0.0);
+    EXPECT_EQ(w.z, 0.0);
+}
+
+TEST(VectorHelpers, NormalizeSumsTheSquaresYThenZThenX)
+{
+    // (y y + z z) + x x keeps both small squares; left to right loses them.
+    Vec3 v = {1e8, 1, 1};
+    normalize(&v);
+    const double kept = 1.0 / std::sqrt(2.0 + 1e16);
+    const double lost = 1.0 / std::sqrt((1e16 + 1.0) + 1.0);
+    ASSERT_NE(kept, lost);
+    EXPECT_EQ(v.x, 1e8 * kept);
+    EXPECT_EQ(v.y, kept);
+}
+
 TEST(VectorHelpers, Difference)
 {
     Vec3 a = {5, 7, -1}, b = {1, 10, 2}, out;

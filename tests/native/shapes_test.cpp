@@ -12,6 +12,11 @@
 #include "tests/native/gl_test_support.h"
 #include "toolkit/shapes.h"
 
+// The cache's slots are the ones the saver has always used: kinds 9 (cone)
+// and 18 (dodecahedron) of 19.
+static_assert(SHAPE_CONE == 9 && SHAPE_SOLID_DODECAHEDRON == 18 && SHAPE_KINDS == 19,
+              "the shape slots are kept");
+
 namespace {
 
 using ::testing::ExitedWithCode;
