@@ -33,8 +33,7 @@ static bool in_front(void* window) {
   return GetForegroundWindow() == (HWND)window;
 }
 static int wait_foreground_cmd(int argc, char** argv) {
-  if (argc != 3) return probe_usage_error(argv[0]);
-  return probe_poll(probe_parse_number(argv[2]), in_front, probe_parse_window(argv[1])) ? 0 : 1;
+  return probe_wait_for_window(argc, argv, in_front);
 }
 
 // steal-focus HWND MS: a top-most window of the probe's own comes to the

@@ -74,6 +74,11 @@ bool probe_poll(DWORD timeout_ms, bool (*done)(void* data), void* data) {
   return true;
 }
 
+int probe_wait_for_window(int argc, char** argv, bool (*done)(void* window)) {
+  if (argc != 3) return probe_usage_error(argv[0]);
+  return probe_poll(probe_parse_number(argv[2]), done, probe_parse_window(argv[1])) ? 0 : 1;
+}
+
 static const ProbeCommand* find_command(const char* name) {
   for (int g = 0; g < group_count; g++)
     for (int i = 0; i < group_sizes[g]; i++)

@@ -43,3 +43,6 @@ void probe_pump(DWORD ms);
 // Asks done(data) every 10 ms until it answers true (then true) or timeout_ms
 // have passed (then false).
 bool probe_poll(DWORD timeout_ms, bool (*done)(void* data), void* data);
+// The body of a command "NAME HWND TIMEOUT_MS" that waits until done(window):
+// exit 0 once it is, 1 when the time is up, 2 on a usage error.
+int probe_wait_for_window(int argc, char** argv, bool (*done)(void* window));

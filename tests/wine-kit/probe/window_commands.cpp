@@ -65,8 +65,7 @@ static bool window_gone(void* window) {
   return !IsWindow((HWND)window);
 }
 static int wait_gone_cmd(int argc, char** argv) {
-  if (argc != 3) return probe_usage_error(argv[0]);
-  return probe_poll(probe_parse_number(argv[2]), window_gone, probe_parse_window(argv[1])) ? 0 : 1;
+  return probe_wait_for_window(argc, argv, window_gone);
 }
 
 static int info_cmd(int argc, char** argv) {
