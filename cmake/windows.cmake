@@ -56,17 +56,21 @@ set_target_properties(korvanthel PROPERTIES OUTPUT_NAME Korvanthel SUFFIX .scr)
 add_custom_command(TARGET korvanthel POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:korvanthel> ${CMAKE_BINARY_DIR}/Korvanthel.exe)
 
-# korv_test_session(NAME FIXTURE PREFIX): the CTest fixture FIXTURE starts a
-# private X server and a persistent wineserver on the Wine prefix PREFIX before
-# the tests that require it (test NAME.start) and stops both after them
-# (NAME.stop). Each test directory has its own prefix, so that what one suite
-# writes to the registry never reaches another.
-function(korv_test_session name fixture prefix)
-  set(env "KORV_WINEPREFIX=${prefix}" "KORV_WINE_ARCH=${KORV_WINE_ARCH}")
-  add_test(NAME ${name}.start COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-session start)
-  set_tests_properties(${name}.start PROPERTIES FIXTURES_SETUP ${fixture} ENVIRONMENT "${env}" TIMEOUT 120)
-  add_test(NAME ${name}.stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-session stop)
-  set_tests_properties(${name}.stop PROPERTIES FIXTURES_CLEANUP ${fixture} ENVIRONMENT "${env}" TIMEOUT 60)
+# korv_test_session(FIXTURE): the CTest fixture FIXTURE starts a private X
+# server and a persistent wineserver on its own Wine prefix,
+# wineprefix-FIXTURE in the build tree, before the tests that require it (test
+# FIXTURE.start) and stops both after them (FIXTURE.stop). The environment
+# that names the prefix and the loader is kept in the global property
+# KORV_SESSION_ENV_FIXTURE for the tests of the session (tests/wine-kit). One
+# prefix per fixture, so that what one suite writes to the registry never
+# reaches another.
+function(korv_test_session fixture)
+  set(env "KORV_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-${fixture}" "KORV_WINE_ARCH=${KORV_WINE_ARCH}")
+  set_property(GLOBAL PROPERTY KORV_SESSION_ENV_${fixture} "${env}")
+  add_test(NAME ${fixture}.start COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-session start)
+  set_tests_properties(${fixture}.start PROPERTIES FIXTURES_SETUP ${fixture} ENVIRONMENT "${env}" TIMEOUT 120)
+  add_test(NAME ${fixture}.stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-session stop)
+  set_tests_properties(${fixture}.stop PROPERTIES FIXTURES_CLEANUP ${fixture} ENVIRONMENT "${env}" TIMEOUT 60)
 endfunction()
 
 if(KORV_WINDOWS_TESTS)
@@ -77,10 +81,9 @@ if(KORV_WINDOWS_TESTS)
   korv_host_library(korv_host_test korv_test_hooks)
   korv_saver_program(korvanthel_test korv_host_test)
   set_target_properties(korvanthel_test PROPERTIES OUTPUT_NAME Korvanthel_test SUFFIX .scr)
-  foreach(dir tests/windows tests/system tests/setup tests/password bench/windows bench/password)
-    if(EXISTS ${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt)
-      add_subdirectory(${dir})
-    endif()
+  # The kit first: the others build on its targets and functions.
+  foreach(dir tests/wine-kit tests/wine-unit tests/wine-system bench/windows bench/password)
+    add_subdirectory(${dir})
   endforeach()
 endif()
 

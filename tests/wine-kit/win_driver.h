@@ -1,0 +1,85 @@
+// Helpers for driving dialogs and message boxes from outside, as a user would:
+// find a window by its caption, wait for it to appear or go, read texts, see
+// where the keyboard focus is. Waits poll and give up after a bound; they
+// never measure time as a result.
+#pragma once
+#include <windows.h>
+#include <string>
+
+// A visible (or any, when visible is false) top-level window with this
+// caption, of process pid (any process when 0). Null when none.
+HWND find_top_window(const char* caption, DWORD pid, bool visible);
+// Polls find_top_window for up to about ten seconds.
+HWND wait_for_window(const char* caption, DWORD pid, bool visible = true);
+// Polls until the window is gone; false when it is still there after the bound.
+bool wait_until_gone(HWND window);
+// True when a visible top-level window with this caption appears within about
+// half a second (used to check that something does NOT appear).
+bool appears_briefly(const char* caption, DWORD pid);
+
+std::string window_text(HWND window);
+// The text of a message box (its static text control).
+std::string message_box_text(HWND box);
+// The window that has the keyboard focus in the thread that owns window.
+HWND focus_of(HWND window);
+// Presses a button of a dialog the way the dialog manager reports a click.
+void click(HWND dialog, int id);
+// Sends Escape to the dialog's focused control, through its message loop.
+void press_escape(HWND dialog);
+// Clicks the caption's close box.
+void close_box(HWND dialog);
+
+// Registry: HKCU\Control Panel\Desktop value SCRNSAVE.EXE.
+struct saver_value {
+  bool present;
+  DWORD type;
+  DWORD size;        // characters as stored, a terminating zero included when stored
+  std::string data;  // the characters as stored (ASCII)
+};
+saver_value read_saver_value();
+void write_saver_value(const char* text);  // REG_SZ, with its zero
+void delete_saver_value();
+
+// Files.
+bool read_file(const std::string& path, std::string& bytes);
+bool write_file(const std::string& path, const std::string& bytes);
+bool file_exists(const std::string& path);
+// A fresh empty scratch directory under the process's temporary directory.
+std::string make_scratch_dir(const char* name);
+// Number of entries (files and folders) in a directory, "." and ".." excluded.
+int count_entries(const std::string& dir);
+
+// The captions that the program's windows carry.
+extern const char about_caption[];      // configuration dialog
+extern const char agreement_caption[];  // installer's agreement dialog
+extern const char question_caption[];   // "make it the current screen saver?"
+extern const char failure_caption[];    // the installer's failure reports
+
+// How the user leaves the agreement dialog.
+enum agreement_ending {
+  end_by_exit,
+  end_by_idok,
+  end_by_idcancel,
+  end_by_escape,
+  end_by_close_box,
+  end_by_install
+};
+
+// One pass through the installer as a user: wait for the agreement dialog of
+// process pid, leave it as asked (accepting first when installing), then
+// answer the question box with answer (IDYES or IDNO) or acknowledge a
+// failure report. Records what it saw.
+struct installer_run {
+  agreement_ending ending;
+  int answer;
+  bool agreement_seen;
+  bool install_enabled_at_start;
+  bool about_seen;                     // a visible configuration dialog at any moment
+  bool about_hidden_during_agreement;  // the configuration dialog existed, hidden
+  bool question_seen;
+  std::string question_text;
+  bool failure_seen;
+  std::string failure_text;
+};
+installer_run make_installer_run(agreement_ending ending, int answer = IDNO);
+void drive_installer(installer_run& run, DWORD pid);

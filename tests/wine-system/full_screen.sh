@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# The real program full screen (/s): its window, the scene on the screen, and
+# the input that ends it: a key, a click, a pointer move of more than 4 pixels
+# summed over both axes, but not a move of exactly 4.
+. "$(dirname "$0")/../wine-kit/lib.sh"
+kit_init
+
+# Ends a run that a test left running: a key press, as a user would.
+end_full_screen() {
+  still_running "$SAVER_PID" && key space
+  wait_exit "$SAVER_PID" 5 || stop_process "$SAVER_PID"
+}
+
+# check_closes DESC: the run ends with exit code 0 and its window goes.
+check_closes() {
+  if wait_exit "$SAVER_PID" 5; then
+    check_eq "$1 ends the saver with exit code 0" 0 "$EXIT_CODE"
+    check "$1: the saver window is gone" wait_gone "$SAVER_WINDOW" 2
+  else
+    fail "$1 ends the saver"
+    stop_process "$SAVER_PID"
+  fi
+}
+
+# check_stays DESC: the run is still there a moment later. Input reaches a
+# Wine window within milliseconds; a second leaves ample room for a close
+# even on a busy machine.
+check_stays() {
+  sleep 1
+  if still_running "$SAVER_PID" && probe info "$SAVER_WINDOW" >/dev/null; then
+    pass "$1 does not end the saver"
+  else
+    fail "$1 does not end the saver"
+  fi
+}
+
+# --- the window and the scene -------------------------------------------------
+if full_screen_start; then
+  pass "/s opens the window of class WindowsScreenSaverClass titled Screen Saver"
+  check_eq "it covers the screen" "0 0 1024 768" "$(window_field "$SAVER_WINDOW" rect)"
+  check_eq "it is a visible borderless popup (WS_POPUP|WS_VISIBLE|WS_CLIPSIBLINGS|WS_CLIPCHILDREN)" \
+    0x96000000 "$(window_field "$SAVER_WINDOW" style)"
+  exstyle=$(window_field "$SAVER_WINDOW" exstyle)
+  check "it is top-most (WS_EX_TOPMOST in $exstyle)" test $((exstyle & 8)) -eq 8
+  # The program brings its window to the front just after creating it.
+  check "it becomes the foreground window" probe wait-foreground "$SAVER_WINDOW" 5000
+
+  # The sheets near the surface's singular corner sweep across the view and can
+  # hide the cone and the marker for some frames: look at several frames.
+  seen_blue=0 seen_green=0 seen_red=0 seen_white=0 shots=0
+  for shot in $(seq 1 20); do
+    screenshot "$KIT_TMP/scene$shot.png"
+    read -r _ blue _ green _ red _ white _ <<<"$(colour_counts "$KIT_TMP/scene$shot.png")"
+    shots=$shot
+    [ "$blue" -gt 2000 ] && seen_blue=1
+    [ "$green" -gt 2000 ] && seen_green=1
+    [ "$red" -gt 100 ] && seen_red=1
+    [ "$white" -gt 20 ] && seen_white=1
+    [ $((seen_blue + seen_green + seen_red + seen_white)) -eq 4 ] && break
+    sleep 0.1
+  done
+  note "looked at $shots screenshots"
+  check_eq "the surface's blue side is on the screen" 1 "$seen_blue"
+  check_eq "the surface's green side is on the screen" 1 "$seen_green"
+  check_eq "the red cone is on the screen" 1 "$seen_red"
+  check_eq "the white light marker is on the screen" 1 "$seen_white"
+  first=$(ls "$KIT_TMP"/scene1.png)
+  screenshot "$KIT_TMP/later.png"
+  if cmp -s "$first" "$KIT_TMP/later.png"; then
+    fail "the scene moves between screenshots"
+  else
+    pass "the scene moves between screenshots"
+  fi
+  end_full_screen
+else
+  fail "/s opens the window of class WindowsScreenSaverClass titled Screen Saver"
+  stop_process "$SAVER_PID"
+fi
+
+# --- input that ends it ------------------------------------------------------
+# what to do | description
+while IFS='|' read -r action what; do
+  if full_screen_start; then
+    $action
+    check_closes "$what"
+  else
+    fail "/s starts for: $what"
+    stop_process "$SAVER_PID"
+  fi
+done <<'TABLE'
+key a|a key press (a)
+key Escape|a key press (Escape)
+key shift|a modifier key alone (Shift)
+click 1|a left click
+click 3|a right click
+click 2|a middle click
+pointer_by 5 0|a pointer move of 5 pixels
+pointer_by 0 -7|a pointer move of 7 pixels upwards
+pointer_by 3 2|a pointer move of (3, 2)
+TABLE
+
+# --- another program's window taking the foreground ends it -------------------
+if full_screen_start && probe wait-foreground "$SAVER_WINDOW" 5000; then
+  parent_start other 200 100 50 50 --ms 20000
+  probe activate "$PARENT" >/dev/null
+  check_closes "another program's window taking the foreground"
+  stop_process "$PARENT_PID"
+else
+  fail "/s starts and takes the foreground for the activation test"
+  stop_process "$SAVER_PID"
+fi
+
+# --- moves of exactly 4 do not end it; the distance adds up from where the ----
+# --- pointer was when the window was created --------------------------------
+if full_screen_start; then
+  pointer_by 4 0
+  check_stays "a pointer move of (4, 0)"
+  pointer_by -2 2
+  check_stays "a further move back to (2, 2) from the start"
+  pointer_by 1 0
+  check_closes "a further move to (3, 2) from the start, summed distance 5"
+else
+  fail "/s starts for the 4-pixel moves"
+  stop_process "$SAVER_PID"
+fi
+
+if full_screen_start; then
+  pointer_by 0 -4
+  check_stays "a pointer move of (0, -4)"
+  pointer_by 0 4
+  check_stays "a move back to the start"
+  pointer_by -1 -3
+  check_stays "a move to (-1, -3)"
+  pointer_by -1 -1
+  check_closes "a move to (-2, -4), summed distance 6"
+else
+  fail "/s starts for the moves back"
+  stop_process "$SAVER_PID"
+fi
+
+kit_done

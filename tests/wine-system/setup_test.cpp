@@ -1,0 +1,478 @@
+// The real program driven as a user would: started under different names and
+// command lines with SystemRoot pointed at a scratch folder, its dialogs found
+// by caption and worked by their control ids, its files and registry value
+// checked afterwards.
+#include <doctest/doctest.h>
+
+#include "tests/wine-system/resource_checks.h"
+#include "tests/wine-kit/win_driver.h"
+#include "tests/wine-kit/wine_path.h"
+#include <algorithm>
+#include <functional>
+#include <stdlib.h>
+#include <string.h>
+#include <string>
+#include <vector>
+
+namespace {
+const char home_url[] = "http://www.korvanthel.example";
+const char sponsor_url[] = "http://www.korvanthel.example/sponsor.Html";
+
+std::string program_path() {
+  const char* program = getenv("KORV_SETUP_PROGRAM");
+  REQUIRE_MESSAGE(program, "KORV_SETUP_PROGRAM names the program under test");
+  return wine_path(program);
+}
+
+std::string program_bytes() {
+  std::string bytes;
+  REQUIRE(read_file(program_path(), bytes));
+  REQUIRE(bytes.size() > 1000);
+  return bytes;
+}
+
+// A copy of the program under another name in a folder of its own.
+std::string copy_program(const std::string& dir, const char* name) {
+  std::string path = dir + "\\" + name;
+  REQUIRE(CopyFileA(program_path().c_str(), path.c_str(), FALSE));
+  return path;
+}
+
+struct started {
+  HANDLE process;
+  DWORD pid;
+};
+
+// Starts application with exactly command_line (argument zero as typed) in
+// folder cwd, with system_root as its Windows directory (null: none).
+started start(const std::string& application, const std::string& command_line, const std::string& cwd,
+              const char* system_root) {
+  // Wine sets SystemRoot anew in every process it starts; the test build of
+  // the program takes its Windows directory from KORV_TEST_SYSTEMROOT instead.
+  SetEnvironmentVariableA("KORV_TEST_SYSTEMROOT", system_root ? system_root : "(unset)");
+  std::vector<char> line(command_line.begin(), command_line.end());
+  line.push_back('\0');
+  STARTUPINFOA startup;
+  memset(&startup, 0, sizeof startup);
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info;
+  memset(&info, 0, sizeof info);
+  BOOL ok = CreateProcessA(application.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL, cwd.c_str(),
+                           &startup, &info);
+  SetEnvironmentVariableA("KORV_TEST_SYSTEMROOT", NULL);
+  REQUIRE_MESSAGE(ok, "the program starts");
+  CloseHandle(info.hThread);
+  started result = {info.hProcess, info.dwProcessId};
+  return result;
+}
+
+const DWORD still_running = 0xDEADBEEF;
+
+// Waits for the program to end and returns its exit code; a program that does
+// not end is ended (and the test fails).
+DWORD finish(started& program) {
+  DWORD code = still_running;
+  if (WaitForSingleObject(program.process, 20000) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(program.process, &code);
+  } else {
+    TerminateProcess(program.process, 99);
+    WaitForSingleObject(program.process, 5000);
+  }
+  CloseHandle(program.process);
+  CHECK_MESSAGE(code != still_running, "the program ends by itself");
+  return code;
+}
+
+std::string in_quotes(const std::string& path) {
+  return "\"" + path + "\"";
+}
+
+std::string short_path_of(const std::string& path) {
+  char buffer[512];
+  DWORD length = GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
+  return length && length < sizeof buffer ? std::string(buffer) : path;
+}
+
+const std::string sentinel("sentinel", 9);
+
+// --- the browser's stand-in
+
+std::string browser_log() {
+  const char* log = getenv("KORV_BROWSER_LOG");
+  REQUIRE_MESSAGE(log, "KORV_BROWSER_LOG names the browser log");
+  return wine_path(log);
+}
+
+void use_logging_browser() {
+  const char* script = getenv("KORV_BROWSER_SCRIPT");
+  REQUIRE_MESSAGE(script, "KORV_BROWSER_SCRIPT names the browser stand-in");
+  HKEY key;
+  REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\WineBrowser", 0, NULL, 0, KEY_SET_VALUE, NULL,
+                          &key, NULL) == ERROR_SUCCESS);
+  RegSetValueExA(key, "Browsers", 0, REG_SZ, (const BYTE*)script, (DWORD)strlen(script) + 1);
+  RegCloseKey(key);
+  DeleteFileA(browser_log().c_str());
+}
+
+std::vector<std::string> logged_addresses() {
+  std::vector<std::string> lines;
+  std::string text;
+  if (!read_file(browser_log(), text)) return lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) break;
+    std::string line = text.substr(start, end - start);
+    // Wine's browser launcher writes a host-only address in canonical form,
+    // with a "/" path: take it back off.
+    if (line.size() > 8 && line.back() == '/' && line.find('/', 8) == line.size() - 1) line.pop_back();
+    lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
+
+// Waits until the log holds count addresses (or gives up) and returns them.
+std::vector<std::string> wait_for_addresses(size_t count) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < 400; i++) {
+    lines = logged_addresses();
+    if (lines.size() >= count) break;
+    Sleep(25);
+  }
+  return lines;
+}
+
+// --- the about dialog
+
+struct about_seen {
+  HWND dialog;
+  bool focus_on_close;
+  std::vector<std::string> buttons;
+  bool installer_seen;
+};
+
+about_seen look_at_about(DWORD pid) {
+  about_seen seen = {NULL, false, {}, false};
+  seen.dialog = wait_for_window(about_caption, pid, true);
+  if (!seen.dialog) return seen;
+  seen.focus_on_close = focus_of(seen.dialog) == GetDlgItem(seen.dialog, 1013);
+  for (int id : {1011, 1012, 1013}) seen.buttons.push_back(window_text(GetDlgItem(seen.dialog, id)));
+  seen.installer_seen = find_top_window(agreement_caption, pid, false) != NULL;
+  return seen;
+}
+}  // namespace
+
+// ------------------------------------------------------------------ resources
+
+TEST_CASE("the program carries both templates, its manifest and nothing else") {
+  HMODULE module = LoadLibraryExA(program_path().c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+  REQUIRE(module);
+  check_config_template(module);
+  check_agreement_template(module);
+  check_manifest(module);
+  check_no_other_resources(module);
+  FreeLibrary(module);
+}
+
+// ------------------------------------------------------------------ installer
+
+TEST_CASE(
+    "started as .exe without arguments: the agreement, never the about dialog; declining writes nothing") {
+  std::string dir = make_scratch_dir("decline");
+  std::string windows = dir + "\\WINDOWS";
+  CreateDirectoryA(windows.c_str(), NULL);
+  std::string setup = copy_program(dir, "SETUP.EXE");
+  copy_program(dir, "korvanthel.exe");
+  write_saver_value("sentinel");
+  struct row {
+    const char* how;
+    agreement_ending ending;
+    std::string command_line;
+  };
+  const row rows[] = {
+      {"exit, SETUP.EXE by full path", end_by_exit, in_quotes(setup)},
+      {"Escape", end_by_escape, in_quotes(setup)},
+      {"close box", end_by_close_box, in_quotes(setup)},
+      {"IDOK", end_by_idok, in_quotes(setup)},
+      {"IDCANCEL", end_by_idcancel, in_quotes(setup)},
+      {"exit, typed as korvanthel.exe", end_by_exit, "korvanthel.exe"},
+      {"exit, typed as SETUP.EXE", end_by_exit, "SETUP.EXE"},
+  };
+  for (const row& r : rows) {
+    CAPTURE(r.how);
+    started program = start(setup, r.command_line, dir, windows.c_str());
+    installer_run run = make_installer_run(r.ending);
+    drive_installer(run, program.pid);
+    finish(program);
+    CHECK(run.agreement_seen);
+    CHECK_FALSE(run.install_enabled_at_start);
+    CHECK(run.about_hidden_during_agreement);
+    CHECK_FALSE(run.about_seen);
+    CHECK_FALSE(run.question_seen);
+    CHECK_FALSE(run.failure_seen);
+    CHECK(count_entries(windows) == 0);
+    CHECK(count_entries(dir) == 3);
+    CHECK(read_saver_value().data == sentinel);
+  }
+}
+
+TEST_CASE("install then Yes: a byte-identical copy, and its short path as the screen saver") {
+  std::string bytes = program_bytes();
+  std::string dir = make_scratch_dir("yes");
+  std::string setup = copy_program(dir, "SETUP.EXE");
+  // The second value ends in a backslash: the path then has two, used as is.
+  const std::string roots[] = {dir + "\\WINDOWS", dir + "\\WINNT\\"};
+  CreateDirectoryA((dir + "\\WINDOWS").c_str(), NULL);
+  CreateDirectoryA((dir + "\\WINNT").c_str(), NULL);
+  for (const std::string& root : roots) {
+    CAPTURE(root);
+    delete_saver_value();
+    started program = start(setup, in_quotes(setup), dir, root.c_str());
+    installer_run run = make_installer_run(end_by_install, IDYES);
+    drive_installer(run, program.pid);
+    finish(program);
+    CHECK(run.agreement_seen);
+    CHECK_FALSE(run.about_seen);
+    CHECK(run.question_seen);
+    CHECK(run.question_text == " set OMBRELT as current  screen saver?");
+    CHECK_FALSE(run.failure_seen);
+    std::string target = root + "\\Korvanthel.Scr";
+    std::string copy;
+    REQUIRE(read_file(target, copy));
+    CHECK(copy == bytes);
+    saver_value saved = read_saver_value();
+    REQUIRE(saved.present);
+    CHECK(saved.type == REG_SZ);
+    std::string expected = short_path_of(target);
+    CHECK(saved.size == expected.size() + 1);
+    CHECK(saved.data == expected + std::string(1, '\0'));
+  }
+}
+
+TEST_CASE("install then No: the copy stays, the registry is untouched; a second run replaces the file") {
+  std::string bytes = program_bytes();
+  std::string dir = make_scratch_dir("no");
+  std::string windows = dir + "\\WINDOWS";
+  CreateDirectoryA(windows.c_str(), NULL);
+  std::string setup = copy_program(dir, "Setup.Exe");
+  std::string target = windows + "\\Korvanthel.Scr";
+  write_saver_value("sentinel");
+  for (int pass = 0; pass < 2; pass++) {
+    CAPTURE(pass);
+    if (pass == 1) REQUIRE(write_file(target, std::string(bytes.size() * 2, 'J')));
+    // Typed as a bare name: the program file is found in the current folder.
+    started program = start(setup, "Setup.Exe", dir, windows.c_str());
+    installer_run run = make_installer_run(end_by_install, IDNO);
+    drive_installer(run, program.pid);
+    finish(program);
+    CHECK(run.question_seen);
+    CHECK_FALSE(run.failure_seen);
+    std::string copy;
+    REQUIRE(read_file(target, copy));
+    CHECK(copy == bytes);
+    CHECK(count_entries(windows) == 1);
+    CHECK(read_saver_value().data == sentinel);
+  }
+}
+
+TEST_CASE("installer failures: the user is told, nothing is asked or written") {
+  std::string bytes = program_bytes();
+  std::string dir = make_scratch_dir("failures");
+  std::string windows = dir + "\\WINDOWS";
+  CreateDirectoryA(windows.c_str(), NULL);
+  std::string setup = copy_program(dir, "SETUP.EXE");
+  std::string long_root = windows + "\\" + std::string(245, 'L');
+  std::string missing = dir + "\\NOWINDOWS";
+  struct row {
+    const char* what;
+    const char* root;
+    std::string command_line;
+    const char* told;
+  };
+  const row rows[] = {
+      {"SystemRoot not set", NULL, in_quotes(setup), "SystemRoot"},
+      {"path too long", long_root.c_str(), in_quotes(setup), "too long"},
+      {"Windows directory missing", missing.c_str(), in_quotes(setup), "could not be created"},
+      {"started under a name not in the current folder", windows.c_str(), "elsewhere.exe",
+       "could not be opened"},
+  };
+  for (const row& r : rows) {
+    CAPTURE(r.what);
+    write_saver_value("sentinel");
+    started program = start(setup, r.command_line, dir, r.root);
+    installer_run run = make_installer_run(end_by_install, IDYES);
+    drive_installer(run, program.pid);
+    finish(program);
+    CHECK(run.agreement_seen);
+    CHECK(run.failure_seen);
+    CHECK(run.failure_text.find(r.told) != std::string::npos);
+    CHECK_FALSE(run.question_seen);
+    CHECK(count_entries(windows) == 0);
+    CHECK(count_entries(dir) == 2);
+    CHECK(read_saver_value().data == sentinel);
+  }
+}
+
+TEST_CASE("installer failure: access denied to the target asks for administrator rights") {
+  // A standard user under user account control may not write to the Windows
+  // directory. Wine runs as root here and ignores read-only files, so a folder
+  // in the installed file's place meets the platform's same refusal.
+  std::string dir = make_scratch_dir("denied");
+  std::string windows = dir + "\\WINDOWS";
+  CreateDirectoryA(windows.c_str(), NULL);
+  std::string setup = copy_program(dir, "SETUP.EXE");
+  std::string installed = windows + "\\Korvanthel.Scr";
+  REQUIRE(CreateDirectoryA(installed.c_str(), NULL));
+  write_saver_value("sentinel");
+  started program = start(setup, in_quotes(setup), dir, windows.c_str());
+  installer_run run = make_installer_run(end_by_install, IDYES);
+  drive_installer(run, program.pid);
+  finish(program);
+  CHECK(run.failure_seen);
+  CAPTURE(run.failure_text);
+  CHECK(run.failure_text.find(installed) != std::string::npos);
+  CHECK(run.failure_text.find("administrator rights") != std::string::npos);
+  CHECK(run.failure_text.find("\"Run as administrator\"") != std::string::npos);
+  CHECK_FALSE(run.question_seen);
+  CHECK(count_entries(installed) == 0);
+  CHECK(count_entries(windows) == 1);
+  CHECK(read_saver_value().data == sentinel);
+}
+
+TEST_CASE("installer failure: a program that is the target itself is left whole") {
+  std::string bytes = program_bytes();
+  std::string dir = make_scratch_dir("same-file");
+  std::string target = copy_program(dir, "Korvanthel.Scr");
+  std::string setup = dir + "\\SETUP.EXE";
+  REQUIRE(CreateHardLinkA(setup.c_str(), target.c_str(), NULL));
+  write_saver_value("sentinel");
+  started program = start(setup, in_quotes(setup), dir, dir.c_str());
+  installer_run run = make_installer_run(end_by_install, IDYES);
+  drive_installer(run, program.pid);
+  finish(program);
+  CHECK(run.failure_seen);
+  CHECK(run.failure_text.find("same file") != std::string::npos);
+  CHECK_FALSE(run.question_seen);
+  std::string copy;
+  REQUIRE(read_file(target, copy));
+  CHECK(copy == bytes);
+  CHECK(read_saver_value().data == sentinel);
+}
+
+TEST_CASE("the shipped program installs itself into the real Windows directory") {
+  const char* shipped = getenv("KORV_SHIPPED_PROGRAM");
+  REQUIRE_MESSAGE(shipped, "KORV_SHIPPED_PROGRAM names the program as shipped");
+  std::string bytes;
+  REQUIRE(read_file(wine_path(shipped), bytes));
+  std::string dir = make_scratch_dir("shipped");
+  std::string setup = dir + "\\Korvanthel.exe";
+  REQUIRE(CopyFileA(wine_path(shipped).c_str(), setup.c_str(), FALSE));
+  const char* windows = getenv("SystemRoot");
+  REQUIRE(windows);
+  std::string target = std::string(windows) + "\\Korvanthel.Scr";
+  DeleteFileA(target.c_str());
+  delete_saver_value();
+  STARTUPINFOA startup;
+  memset(&startup, 0, sizeof startup);
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info;
+  std::vector<char> line(setup.begin(), setup.end());
+  line.push_back('\0');
+  REQUIRE(
+      CreateProcessA(setup.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL, dir.c_str(), &startup, &info));
+  CloseHandle(info.hThread);
+  started program = {info.hProcess, info.dwProcessId};
+  installer_run run = make_installer_run(end_by_install, IDYES);
+  drive_installer(run, program.pid);
+  finish(program);
+  CHECK(run.question_seen);
+  CHECK_FALSE(run.failure_seen);
+  std::string copy;
+  CHECK(read_file(target, copy));
+  CHECK(copy == bytes);
+  saver_value saved = read_saver_value();
+  CHECK(saved.type == REG_SZ);
+  CHECK(saved.data == short_path_of(target) + std::string(1, '\0'));
+  DeleteFileA(target.c_str());
+}
+
+// ------------------------------------------------------------------ about dialog
+
+TEST_CASE("started as .scr, without extension or under a short name: the about dialog, nothing installed") {
+  std::string dir = make_scratch_dir("about");
+  std::string windows = dir + "\\WINDOWS";
+  CreateDirectoryA(windows.c_str(), NULL);
+  std::string scr = copy_program(dir, "Korvanthel.scr");
+  std::string k = copy_program(dir, "k");
+  std::string ab = copy_program(dir, "ab");
+  write_saver_value("sentinel");
+  struct row {
+    std::string application, command_line;
+  };
+  const row rows[] = {
+      {scr, in_quotes(scr)}, {scr, "Korvanthel.scr"}, {scr, "Korvanthel.scr /c"}, {k, "k"}, {ab, "ab"},
+      {k, in_quotes(k)},
+  };
+  for (const row& r : rows) {
+    CAPTURE(r.command_line);
+    started program = start(r.application, r.command_line, dir, windows.c_str());
+    about_seen seen = look_at_about(program.pid);
+    CHECK(seen.dialog != NULL);
+    CHECK(seen.focus_on_close);
+    CHECK(seen.buttons ==
+          std::vector<std::string>{std::string("home page  ") + home_url, "sponsor page", "close"});
+    CHECK_FALSE(seen.installer_seen);
+    if (seen.dialog) click(seen.dialog, 1013);
+    CHECK(finish(program) == 0);
+    CHECK(count_entries(windows) == 0);
+    CHECK(read_saver_value().data == sentinel);
+  }
+}
+
+TEST_CASE("about dialog: IDOK gives exit code 1, every other ending 0") {
+  std::string dir = make_scratch_dir("endings");
+  std::string scr = copy_program(dir, "Korvanthel.scr");
+  struct row {
+    const char* how;
+    std::function<void(HWND)> act;
+    DWORD code;
+  };
+  const row rows[] = {
+      {"close button", [](HWND d) { click(d, 1013); }, 0},
+      {"Escape", press_escape, 0},
+      {"close box", close_box, 0},
+      {"IDCANCEL", [](HWND d) { PostMessageA(d, WM_COMMAND, IDCANCEL, 0); }, 0},
+      {"IDOK", [](HWND d) { PostMessageA(d, WM_COMMAND, IDOK, 0); }, 1},
+  };
+  for (const row& r : rows) {
+    CAPTURE(r.how);
+    started program = start(scr, in_quotes(scr), dir, dir.c_str());
+    HWND dialog = wait_for_window(about_caption, program.pid);
+    CHECK(dialog != NULL);
+    if (dialog) r.act(dialog);
+    CHECK(finish(program) == r.code);
+  }
+}
+
+TEST_CASE("about dialog: each link button opens its page, every time, and the dialog stays") {
+  use_logging_browser();
+  std::string dir = make_scratch_dir("links");
+  std::string scr = copy_program(dir, "Korvanthel.scr");
+  started program = start(scr, in_quotes(scr), dir, dir.c_str());
+  HWND dialog = wait_for_window(about_caption, program.pid);
+  REQUIRE(dialog != NULL);
+  const struct {
+    int id;
+    const char* address;
+  } clicks[] = {{1011, home_url}, {1012, sponsor_url}, {1011, home_url}, {1012, sponsor_url}};
+  std::vector<std::string> expected;
+  for (const auto& c : clicks) {
+    click(dialog, c.id);
+    expected.push_back(c.address);
+    CHECK(wait_for_addresses(expected.size()) == expected);
+    CHECK(IsWindowVisible(dialog));
+  }
+  click(dialog, 1013);
+  CHECK(finish(program) == 0);
+}

@@ -1,0 +1,85 @@
+#include "tests/wine-unit/host_test_support.h"
+
+#include "scene/scene_window.h"
+
+static const char test_saver_class[] = "KorvUnitSaver";
+static const char test_parent_class[] = "KorvUnitParent";
+
+static void register_classes() {
+  static bool registered = false;
+  if (registered) return;
+  WNDCLASSA saver = {};
+  saver.style = CS_OWNDC | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+  saver.lpfnWndProc = saver_window_proc;
+  saver.hInstance = GetModuleHandleA(nullptr);
+  saver.lpszClassName = test_saver_class;
+  RegisterClassA(&saver);
+  WNDCLASSA parent = {};
+  parent.lpfnWndProc = DefWindowProcA;
+  parent.hInstance = GetModuleHandleA(nullptr);
+  parent.lpszClassName = test_parent_class;
+  RegisterClassA(&parent);
+  registered = true;
+}
+
+void reset_host_state() {
+  is_win9x = 0;
+  preview_mode = 0;
+  autoplay_message = 0;
+  reference_point = POINT{0, 0};
+  mouse_threshold = 4;
+  verifier_module = nullptr;
+  verifier = nullptr;
+  close_allowed = 0;
+  check_in_progress = 0;
+  last_attempt_tick = 0xFFFFFFFFu;
+}
+
+void drain_queue() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    // WM_PAINT stays pending until the window is valid again.
+    if (message.message == WM_PAINT) ValidateRect(message.hwnd, nullptr);
+  }
+}
+
+int take_closes(HWND window) {
+  int count = 0;
+  MSG message;
+  while (PeekMessageA(&message, window, WM_CLOSE, WM_CLOSE, PM_REMOVE)) ++count;
+  return count;
+}
+
+TestSaver open_test_saver(bool preview) {
+  register_classes();
+  reset_host_state();
+  TestSaver saver = {nullptr, nullptr};
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  if (preview) {
+    saver.parent = CreateWindowExA(0, test_parent_class, "Parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50,
+                                   240, 180, nullptr, nullptr, instance, nullptr);
+    preview_mode = 1;
+    RECT client;
+    GetClientRect(saver.parent, &client);
+    saver.window = CreateWindowExA(0, test_saver_class, "Preview", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0,
+                                   0, client.right, client.bottom, saver.parent, nullptr, instance, nullptr);
+  } else {
+    saver.window = CreateWindowExA(WS_EX_TOPMOST, test_saver_class, "Screen Saver",
+                                   WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 300, 200, 320,
+                                   240, nullptr, nullptr, instance, nullptr);
+  }
+  saver_window = saver.window;
+  KillTimer(saver.window, 1);
+  drain_queue();
+  return saver;
+}
+
+void close_test_saver(TestSaver& saver) {
+  // The window's own WM_DESTROY posts WM_QUIT; it must not reach later tests.
+  close_allowed = 1;
+  if (saver.window && IsWindow(saver.window)) DestroyWindow(saver.window);
+  if (saver.parent && IsWindow(saver.parent)) DestroyWindow(saver.parent);
+  drain_queue();
+  reset_host_state();
+  saver.window = saver.parent = nullptr;
+}

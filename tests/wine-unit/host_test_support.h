@@ -1,0 +1,24 @@
+// Shared helpers of the host's unit tests under Wine: real windows driven by
+// the saver's own window procedure, and the process-wide host state reset
+// between tests.
+#pragma once
+#include "host/host_state.h"
+
+// Puts every host variable that the tests touch back to its start value.
+void reset_host_state();
+
+// A saver window of a test class that uses saver_window_proc.  Full screen
+// mode is a small top-level popup (the rules do not depend on its size);
+// preview mode is a child of a test parent window.  The frame timer is stopped
+// and the queue emptied, so that tests see only what they cause.
+struct TestSaver {
+  HWND window;
+  HWND parent;  // preview only
+};
+TestSaver open_test_saver(bool preview);
+void close_test_saver(TestSaver& saver);
+
+// Removes every pending WM_CLOSE of the window; answers how many there were.
+int take_closes(HWND window);
+// Removes every pending message of the thread without dispatching it.
+void drain_queue();

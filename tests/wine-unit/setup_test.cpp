@@ -1,0 +1,661 @@
+// The setup procedures in this process: the agreement text, the installer's
+// path and copy steps and its failures, and both dialog procedures run as real
+// modal dialogs driven from a second thread.
+#include <doctest/doctest.h>
+
+#include "hooks/test_hooks.h"
+#include "setup/setup.h"
+#include "setup/resource_ids.h"
+#include "tests/wine-kit/win_driver.h"
+#include <fcntl.h>
+#include <functional>
+#include <io.h>
+#include <stdlib.h>
+#include <string.h>
+#include <string>
+#include <vector>
+
+namespace {
+// ---------------------------------------------------------------- harness
+
+struct modal_driver {
+  const char* caption;
+  std::function<void(HWND)> drive;
+  DWORD main_thread;
+  bool found;
+  bool timed_out;
+};
+
+DWORD WINAPI drive_modal(void* parameter) {
+  modal_driver* driver = (modal_driver*)parameter;
+  HWND dialog = wait_for_window(driver->caption, GetCurrentProcessId(), true);
+  if (dialog) {
+    driver->found = true;
+    driver->drive(dialog);
+    if (wait_until_gone(dialog)) return 0;
+  }
+  // The dialog did not appear or did not end: leave the modal loop so that
+  // the test fails instead of hanging.
+  driver->timed_out = true;
+  PostThreadMessageA(driver->main_thread, WM_QUIT, 0, 0);
+  return 0;
+}
+
+// Runs a template as a modal dialog in this thread while drive acts on it from
+// another thread; returns the dialog's result.
+INT_PTR run_modal(int template_id, DLGPROC proc, const char* caption, std::function<void(HWND)> drive,
+                  bool* found = NULL) {
+  modal_driver driver = {caption, drive, GetCurrentThreadId(), false, false};
+  HANDLE thread = CreateThread(NULL, 0, drive_modal, &driver, 0, NULL);
+  INT_PTR result = DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(template_id), NULL, proc, 0);
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+  MSG message;
+  while (PeekMessageA(&message, NULL, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+  CHECK_FALSE(driver.timed_out);
+  if (found) *found = driver.found;
+  return result;
+}
+
+DWORD WINAPI drive_installer_thread(void* parameter) {
+  drive_installer(*(installer_run*)parameter, GetCurrentProcessId());
+  return 0;
+}
+
+// Runs the installer in this thread as the user described by run would.
+void run_installer_as(installer_run& run) {
+  HANDLE thread = CreateThread(NULL, 0, drive_installer_thread, &run, 0, NULL);
+  run_installer();
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+}
+
+// Argument zero of this process, replaced for a test.
+struct argument_zero {
+  char* saved;
+  explicit argument_zero(const char* name) : saved(__argv[0]) { __argv[0] = (char*)name; }
+  ~argument_zero() { __argv[0] = saved; }
+};
+
+// SystemRoot as the runtime's getenv sees it, replaced for a test.
+struct system_root {
+  std::string saved;
+  bool had;
+  explicit system_root(const char* value) {
+    const char* old = getenv("SystemRoot");
+    had = old != NULL;
+    if (old) saved = old;
+    set(value);
+  }
+  ~system_root() { set(had ? saved.c_str() : NULL); }
+  static void set(const char* value) {
+    // "NAME=" removes the variable.
+    std::string assignment = std::string("SystemRoot=") + (value ? value : "");
+    _putenv(assignment.c_str());
+  }
+};
+
+std::string sample_program_bytes() {
+  // Every byte value, and the ones a text-mode copy would damage.
+  std::string bytes;
+  for (int round = 0; round < 40; round++)
+    for (int c = 0; c < 256; c++) bytes += (char)((c * 7 + round) & 0xFF);
+  bytes += "\r\n\n\r\x1A\x00\xFF";
+  bytes += '\0';
+  return bytes;
+}
+
+HWND dialog_focus(HWND dialog) {
+  return focus_of(dialog);
+}
+}  // namespace
+
+// ---------------------------------------------------------------- constants
+
+TEST_CASE("web addresses: the maker's host alone, and its sponsor page") {
+  CHECK(std::string(home_page_url) == "http://www.korvanthel.example");
+  CHECK(std::string(sponsor_page_url) == std::string(home_page_url) + "/sponsor.Html");
+}
+
+// ---------------------------------------------------------------- agreement text
+
+TEST_CASE("agreement text: 24 CR LF lines of at most 69 printable characters") {
+  std::string text = agreement_text;
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find("\r\n", start);
+    REQUIRE_MESSAGE(end != std::string::npos, "every line ends with CR LF, the last one too");
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  CHECK(lines.size() == 24);
+  CHECK(text.size() >= 1100);
+  CHECK(text.size() <= 1300);
+  for (size_t i = 0; i < lines.size(); i++) {
+    CAPTURE(i);
+    CHECK(lines[i].size() <= 69);
+    for (unsigned char c : lines[i])
+      CHECK_MESSAGE(c >= 0x20, "no bare CR, LF, tab or other control character");
+    if (!lines[i].empty()) CHECK_MESSAGE(lines[i].back() != ' ', "no trailing blanks");
+  }
+  REQUIRE(!lines.empty());
+  CHECK(lines.back().empty());
+  CHECK_FALSE(lines.front().empty());
+  int paragraphs = 0;
+  for (size_t i = 0; i + 1 < lines.size(); i++) {
+    if (lines[i].empty()) CHECK_MESSAGE(!lines[i + 1].empty(), "single blank lines between paragraphs");
+    if (!lines[i].empty() && (i == 0 || lines[i - 1].empty())) paragraphs++;
+  }
+  CHECK(paragraphs >= 3);
+}
+
+// ---------------------------------------------------------------- names
+
+TEST_CASE("name_is_exe: the last four characters against .exe, ignoring case") {
+  struct row {
+    const char* name;
+    bool exe;
+  };
+  const row rows[] = {
+      {"C:\\Tools\\SETUP.EXE", true},
+      {"setup.exe", true},
+      {"Korvanthel.Exe", true},
+      {"x.eXe", true},
+      {".exe", true},
+      {"C:\\WINDOWS\\Korvanthel.Scr", false},
+      {"Korvanthel.scr", false},
+      {"k", false},
+      {"ab", false},
+      {"exe", false},
+      {"", false},
+      {"setup.exe.scr", false},
+      {"setup.exe ", false},
+      {"setupexe", false},
+      {"setup_exe", false},
+      {"C:\\dir.exe\\setup", false},
+      {"SETUP.EX", false},
+      {"setup.\xC9XE", false},
+  };
+  for (const row& r : rows) {
+    CAPTURE(r.name);
+    CHECK(name_is_exe(r.name) == r.exe);
+  }
+  CHECK_FALSE(name_is_exe(NULL));
+}
+
+TEST_CASE("program_argument_zero is the runtime's argv[0]") {
+  REQUIRE(__argc >= 1);
+  CHECK(program_argument_zero() == __argv[0]);
+  argument_zero replaced("C:\\Tools\\SETUP.EXE");
+  CHECK(std::string(program_argument_zero()) == "C:\\Tools\\SETUP.EXE");
+}
+
+// ---------------------------------------------------------------- target path
+
+TEST_CASE("build_target_path: SystemRoot then \\Korvanthel.Scr, bounded at 255 characters") {
+  struct row {
+    std::string root;
+    install_status status;
+    std::string target;
+  };
+  std::string root240(240, 'r'), root241(241, 'r');
+  root240[1] = ':';
+  root241[1] = ':';
+  const row rows[] = {
+      {"C:\\WINDOWS", install_ok, "C:\\WINDOWS\\Korvanthel.Scr"},
+      {"C:\\WINDOWS\\", install_ok, "C:\\WINDOWS\\\\Korvanthel.Scr"},
+      {"c:\\winnt", install_ok, "c:\\winnt\\Korvanthel.Scr"},
+      {"", install_no_windows_dir, ""},
+      {root240, install_ok, root240 + "\\Korvanthel.Scr"},
+      {root241, install_path_too_long, ""},
+      {std::string(5000, 'x'), install_path_too_long, ""},
+  };
+  for (const row& r : rows) {
+    CAPTURE(r.root.size());
+    // The buffer is followed by guard bytes that must stay untouched.
+    char buffer[target_path_size + 64];
+    memset(buffer, 0x5A, sizeof buffer);
+    CHECK(build_target_path(r.root.c_str(), buffer) == r.status);
+    CHECK(std::string(buffer) == r.target);
+    if (r.status == install_ok) CHECK(strlen(buffer) <= 255);
+    for (size_t i = target_path_size; i < sizeof buffer; i++) CHECK(buffer[i] == 0x5A);
+  }
+  char buffer[target_path_size];
+  CHECK(build_target_path(NULL, buffer) == install_no_windows_dir);
+  CHECK(buffer[0] == '\0');
+}
+
+// ---------------------------------------------------------------- copying
+
+TEST_CASE("copy_stream: copies every byte; reports read and write errors") {
+  std::string dir = make_scratch_dir("stream");
+  std::string source = dir + "\\source.bin", target = dir + "\\target.bin";
+  std::string bytes = sample_program_bytes();
+  REQUIRE(write_file(source, bytes));
+
+  SUBCASE("every byte, binary") {
+    FILE* in = fopen(source.c_str(), "rb");
+    FILE* out = fopen(target.c_str(), "wb");
+    REQUIRE(in);
+    REQUIRE(out);
+    CHECK(copy_stream(in, out) == install_ok);
+    fclose(in);
+    fclose(out);
+    std::string copy;
+    REQUIRE(read_file(target, copy));
+    CHECK(copy == bytes);
+  }
+  SUBCASE("a source that cannot be read") {
+    // A stream over a handle that has write access only: every read fails.
+    HANDLE handle = CreateFileA(source.c_str(), GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    REQUIRE(handle != INVALID_HANDLE_VALUE);
+    FILE* in = _fdopen(_open_osfhandle((intptr_t)handle, _O_RDONLY | _O_BINARY), "rb");
+    FILE* out = fopen(target.c_str(), "wb");
+    REQUIRE(in);
+    REQUIRE(out);
+    CHECK(copy_stream(in, out) == install_read_error);
+    fclose(in);
+    fclose(out);
+  }
+  SUBCASE("a target that cannot be written") {
+    write_file(target, "x");
+    FILE* in = fopen(source.c_str(), "rb");
+    FILE* out = fopen(target.c_str(), "rb");  // open for reading only: writing fails
+    REQUIRE(in);
+    REQUIRE(out);
+    CHECK(copy_stream(in, out) == install_write_error);
+    fclose(in);
+    fclose(out);
+  }
+}
+
+TEST_CASE("copy_program_file: a full copy, or no target at all") {
+  std::string dir = make_scratch_dir("copy");
+  std::string source = dir + "\\SETUP.EXE", target = dir + "\\Korvanthel.Scr";
+  std::string bytes = sample_program_bytes();
+  REQUIRE(write_file(source, bytes));
+  std::string copy;
+
+  SUBCASE("a fresh copy is byte-identical") {
+    CHECK(copy_program_file(source.c_str(), target.c_str()) == install_ok);
+    REQUIRE(read_file(target, copy));
+    CHECK(copy == bytes);
+  }
+  SUBCASE("an existing, longer target is replaced whole") {
+    REQUIRE(write_file(target, std::string(bytes.size() * 3, 'J')));
+    CHECK(copy_program_file(source.c_str(), target.c_str()) == install_ok);
+    REQUIRE(read_file(target, copy));
+    CHECK(copy == bytes);
+  }
+  SUBCASE("a source that does not open leaves no target") {
+    CHECK(copy_program_file((dir + "\\missing.exe").c_str(), target.c_str()) == install_source_not_opened);
+    CHECK(copy_program_file(NULL, target.c_str()) == install_source_not_opened);
+    CHECK(copy_program_file("", target.c_str()) == install_source_not_opened);
+    CHECK(copy_program_file(dir.c_str(), target.c_str()) == install_source_not_opened);
+    CHECK_FALSE(file_exists(target));
+  }
+  SUBCASE("a target folder that does not exist") {
+    CHECK(copy_program_file(source.c_str(), (dir + "\\no such folder\\Korvanthel.Scr").c_str()) ==
+          install_target_not_opened);
+    CHECK(count_entries(dir) == 1);
+  }
+  SUBCASE("a target that may not be written: access denied") {
+    // The platform's answer to a standard user writing into the Windows
+    // directory under user account control. Wine runs as root here and
+    // ignores read-only files, so a folder in the target's place stands in.
+    REQUIRE(CreateDirectoryA(target.c_str(), NULL));
+    CHECK(copy_program_file(source.c_str(), target.c_str()) == install_access_denied);
+    CHECK(RemoveDirectoryA(target.c_str()));
+  }
+  SUBCASE("the same file under the same name is never truncated") {
+    CHECK(copy_program_file(source.c_str(), source.c_str()) == install_same_file);
+    REQUIRE(read_file(source, copy));
+    CHECK(copy == bytes);
+  }
+  SUBCASE("the same file through a hard link is never truncated") {
+    REQUIRE(CreateHardLinkA(target.c_str(), source.c_str(), NULL));
+    CHECK(copy_program_file(source.c_str(), target.c_str()) == install_same_file);
+    REQUIRE(read_file(source, copy));
+    CHECK(copy == bytes);
+    REQUIRE(read_file(target, copy));
+    CHECK(copy == bytes);
+  }
+  SUBCASE("a write error midway removes the partial target") {
+    REQUIRE(write_file(target, "old installed file"));
+    copy_fault_after = 1000;
+    CHECK(copy_program_file(source.c_str(), target.c_str()) == install_write_error);
+    copy_fault_after = -1;
+    CHECK_FALSE(file_exists(target));
+    REQUIRE(read_file(source, copy));
+    CHECK(copy == bytes);
+  }
+}
+
+TEST_CASE("describe_install_failure: says what failed and where, within its buffer") {
+  const char* root = "C:\\WINDOWS";
+  const char* source = "C:\\Tools\\SETUP.EXE";
+  const char* target = "C:\\WINDOWS\\Korvanthel.Scr";
+  struct row {
+    install_status status;
+    std::vector<const char*> parts;
+  };
+  const row rows[] = {
+      {install_no_windows_dir, {"Windows directory could not be found", "SystemRoot", "not installed"}},
+      {install_path_too_long, {"too long", "255", "C:\\WINDOWS\\Korvanthel.Scr", "not installed"}},
+      {install_source_not_opened, {"could not be copied to", target, "could not be opened", source}},
+      {install_target_not_opened, {"could not be copied to", target, "could not be created"}},
+      {install_access_denied,
+       {"could not be copied to", target, "Access", "denied", "administrator rights",
+        "\"Run as administrator\""}},
+      {install_same_file, {"could not be copied to", target, "same file"}},
+      {install_read_error, {"could not be copied to", target, "Reading", source, "removed"}},
+      {install_write_error, {"could not be copied to", target, "Writing", "removed"}},
+  };
+  for (const row& r : rows) {
+    CAPTURE((int)r.status);
+    char text[1024];
+    describe_install_failure(r.status, root, source, target, text, sizeof text);
+    for (const char* part : r.parts) {
+      CAPTURE(part);
+      CHECK(strstr(text, part) != NULL);
+    }
+    // Only a refusal by the platform asks for administrator rights.
+    CHECK((strstr(text, "administrator") != NULL) == (r.status == install_access_denied));
+  }
+  // A huge SystemRoot and a tiny buffer: always terminated, never overrun.
+  std::string huge(5000, 'w');
+  char small[24 + 16];
+  memset(small, 0x5A, sizeof small);
+  describe_install_failure(install_path_too_long, huge.c_str(), source, "", small, 24);
+  CHECK(strlen(small) == 23);
+  for (size_t i = 24; i < sizeof small; i++) CHECK(small[i] == 0x5A);
+  char text[1024];
+  describe_install_failure(install_path_too_long, huge.c_str(), source, "", text, sizeof text);
+  CHECK(strlen(text) < sizeof text);
+  CHECK(strstr(text, "...") != NULL);
+}
+
+// ---------------------------------------------------------------- agreement dialog
+
+TEST_CASE("agreement dialog: starts with the notice, install disabled, focus on exit") {
+  std::string notice;
+  bool install_enabled = true, accept_checked = true, focus_on_exit = false;
+  DWORD selection_start = 99, selection_end = 99;
+  LRESULT first_line = 99;
+  INT_PTR result = run_modal(IDD_AGREEMENT, agreement_dialog_proc, agreement_caption, [&](HWND dialog) {
+    HWND edit = GetDlgItem(dialog, IDC_NOTICE);
+    notice = window_text(edit);
+    install_enabled = IsWindowEnabled(GetDlgItem(dialog, IDC_INSTALL)) != FALSE;
+    accept_checked = SendMessageA(GetDlgItem(dialog, IDC_ACCEPT), BM_GETCHECK, 0, 0) != BST_UNCHECKED;
+    focus_on_exit = dialog_focus(dialog) == GetDlgItem(dialog, IDC_EXIT);
+    SendMessageA(edit, EM_GETSEL, (WPARAM)&selection_start, (LPARAM)&selection_end);
+    first_line = SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0);
+    click(dialog, IDC_EXIT);
+  });
+  CHECK(result == 0);
+  CHECK(notice == agreement_text);
+  CHECK_FALSE(install_enabled);
+  CHECK_FALSE(accept_checked);
+  CHECK(focus_on_exit);
+  CHECK(selection_start == 0);
+  CHECK(selection_end == 0);
+  CHECK(first_line == 0);
+}
+
+TEST_CASE("agreement dialog: every line of the notice fits the notice control") {
+  // Measured in the control's own font against the room its client area gives
+  // the text (the edit control's margins left out): nothing is cut off at the
+  // right edge, since the control does not wrap.
+  int widest = 0, room = 0, client = 0;
+  std::string widest_line;
+  INT_PTR result = run_modal(IDD_AGREEMENT, agreement_dialog_proc, agreement_caption, [&](HWND dialog) {
+    HWND edit = GetDlgItem(dialog, IDC_NOTICE);
+    RECT area = {};
+    GetClientRect(edit, &area);
+    client = area.right - area.left;
+    LRESULT margins = SendMessageA(edit, EM_GETMARGINS, 0, 0);
+    room = client - LOWORD(margins) - HIWORD(margins);
+    HDC dc = GetDC(edit);
+    HGDIOBJ font = (HGDIOBJ)SendMessageA(edit, WM_GETFONT, 0, 0);
+    HGDIOBJ previous = SelectObject(dc, font ? font : GetStockObject(SYSTEM_FONT));
+    std::string text = agreement_text;
+    for (size_t start = 0; start < text.size();) {
+      size_t end = text.find("\r\n", start);
+      if (end == std::string::npos) end = text.size();
+      std::string line = text.substr(start, end - start);
+      SIZE extent = {};
+      GetTextExtentPoint32A(dc, line.c_str(), (int)line.size(), &extent);
+      if (extent.cx > widest) {
+        widest = extent.cx;
+        widest_line = line;
+      }
+      start = end + 2;
+    }
+    SelectObject(dc, previous);
+    ReleaseDC(edit, dc);
+    click(dialog, IDC_EXIT);
+  });
+  CHECK(result == 0);
+  CAPTURE(widest_line);
+  MESSAGE("widest notice line " << widest << " px, room " << room << " px of a " << client
+                                << " px client area");
+  CHECK(widest > 0);
+  CHECK(room > 0);
+  CHECK(widest < room);
+}
+
+TEST_CASE("agreement dialog: the accept box enables and disables install") {
+  std::vector<bool> states;
+  INT_PTR result = run_modal(IDD_AGREEMENT, agreement_dialog_proc, agreement_caption, [&](HWND dialog) {
+    HWND install = GetDlgItem(dialog, IDC_INSTALL);
+    for (int i = 0; i < 4; i++) {
+      click(dialog, IDC_ACCEPT);
+      states.push_back(IsWindowEnabled(install) != FALSE);
+    }
+    click(dialog, IDC_EXIT);
+  });
+  CHECK(result == 0);
+  CHECK(states == std::vector<bool>{true, false, true, false});
+}
+
+TEST_CASE("agreement dialog: only the install button after accepting ends it with 1003") {
+  struct row {
+    const char* how;
+    std::function<void(HWND)> act;
+    INT_PTR result;
+  };
+  auto command = [](int id) { return [id](HWND dialog) { PostMessageA(dialog, WM_COMMAND, id, 0); }; };
+  auto accept_then = [](std::function<void(HWND)> then) {
+    return [then](HWND dialog) {
+      click(dialog, IDC_ACCEPT);
+      then(dialog);
+    };
+  };
+  const row rows[] = {
+      {"exit button", [](HWND d) { click(d, IDC_EXIT); }, 0},
+      {"IDOK", command(IDOK), 0},
+      {"IDCANCEL", command(IDCANCEL), 0},
+      {"Escape", press_escape, 0},
+      {"close box", close_box, 0},
+      {"IDOK after accepting", accept_then(command(IDOK)), 0},
+      {"Escape after accepting", accept_then(press_escape), 0},
+      {"exit after accepting", accept_then([](HWND d) { click(d, IDC_EXIT); }), 0},
+      {"install after accepting", accept_then([](HWND d) { click(d, IDC_INSTALL); }), IDC_INSTALL},
+      {"install command after accepting", accept_then(command(IDC_INSTALL)), IDC_INSTALL},
+  };
+  for (const row& r : rows) {
+    CAPTURE(r.how);
+    CHECK(run_modal(IDD_AGREEMENT, agreement_dialog_proc, agreement_caption, r.act) == r.result);
+  }
+}
+
+TEST_CASE("agreement dialog: an install command without an accepted agreement is ignored") {
+  bool open_after_install = false, open_after_unchecked_install = false;
+  INT_PTR result = run_modal(IDD_AGREEMENT, agreement_dialog_proc, agreement_caption, [&](HWND dialog) {
+    SendMessageA(dialog, WM_COMMAND, IDC_INSTALL, 0);
+    open_after_install = IsWindowVisible(dialog) != FALSE;
+    click(dialog, IDC_ACCEPT);
+    click(dialog, IDC_ACCEPT);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_INSTALL, BN_CLICKED),
+                 (LPARAM)GetDlgItem(dialog, IDC_INSTALL));
+    open_after_unchecked_install = IsWindowVisible(dialog) != FALSE;
+    click(dialog, IDC_EXIT);
+  });
+  CHECK(open_after_install);
+  CHECK(open_after_unchecked_install);
+  CHECK(result == 0);
+}
+
+TEST_CASE("agreement dialog procedure: what it handles") {
+  HWND dialog = CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_AGREEMENT), NULL,
+                                   agreement_dialog_proc, 0);
+  REQUIRE(dialog);
+  CHECK(agreement_dialog_proc(dialog, WM_COMMAND, 4242, 0) == FALSE);
+  CHECK(agreement_dialog_proc(dialog, WM_COMMAND, IDC_NOTICE, 0) == FALSE);
+  CHECK(agreement_dialog_proc(dialog, WM_COMMAND, IDC_AGREEMENT_TITLE, 0) == FALSE);
+  CHECK(agreement_dialog_proc(dialog, WM_PAINT + 0x400, 0, 0) == FALSE);
+  CHECK(agreement_dialog_proc(dialog, WM_INITDIALOG, 0, 0) == FALSE);
+  CHECK(agreement_dialog_proc(dialog, WM_COMMAND, IDC_ACCEPT, 0) == TRUE);
+  CHECK(agreement_dialog_proc(dialog, WM_COMMAND, IDC_INSTALL, 0) == TRUE);
+  CHECK(agreement_dialog_proc(dialog, WM_COMMAND, MAKEWPARAM(IDC_EXIT, BN_CLICKED), 0) == TRUE);
+  DestroyWindow(dialog);
+}
+
+// ---------------------------------------------------------------- configuration dialog
+
+TEST_CASE("configuration dialog: shown for names that are not .exe, focus on close") {
+  const char* names[] = {"C:\\WINDOWS\\Korvanthel.Scr", "Korvanthel.scr", "k", "ab", "setup.exe.scr"};
+  for (const char* name : names) {
+    CAPTURE(name);
+    argument_zero replaced(name);
+    bool visible = false, focus_on_close = false, installer_seen = false;
+    std::string home, sponsor, close;
+    bool found = false;
+    INT_PTR result = run_modal(
+        IDD_CONFIG, config_dialog_proc, about_caption,
+        [&](HWND dialog) {
+          visible = IsWindowVisible(dialog) != FALSE;
+          focus_on_close = dialog_focus(dialog) == GetDlgItem(dialog, IDC_CONFIG_CLOSE);
+          home = window_text(GetDlgItem(dialog, IDC_HOME_PAGE));
+          sponsor = window_text(GetDlgItem(dialog, IDC_SPONSOR_PAGE));
+          close = window_text(GetDlgItem(dialog, IDC_CONFIG_CLOSE));
+          installer_seen = find_top_window(agreement_caption, GetCurrentProcessId(), false) != NULL;
+          click(dialog, IDC_CONFIG_CLOSE);
+        },
+        &found);
+    CHECK(found);
+    CHECK(result == 0);
+    CHECK(visible);
+    CHECK(focus_on_close);
+    CHECK(home == std::string("home page  ") + home_page_url);
+    CHECK(sponsor == "sponsor page");
+    CHECK(close == "close");
+    CHECK_FALSE(installer_seen);
+  }
+}
+
+TEST_CASE("configuration dialog: IDOK ends it with 1, every other ending with 0") {
+  argument_zero replaced("Korvanthel.scr");
+  struct row {
+    const char* how;
+    std::function<void(HWND)> act;
+    INT_PTR result;
+  };
+  const row rows[] = {
+      {"close button", [](HWND d) { click(d, IDC_CONFIG_CLOSE); }, 0},
+      {"IDCANCEL", [](HWND d) { PostMessageA(d, WM_COMMAND, IDCANCEL, 0); }, 0},
+      {"Escape", press_escape, 0},
+      {"close box", close_box, 0},
+      {"IDOK", [](HWND d) { PostMessageA(d, WM_COMMAND, IDOK, 0); }, 1},
+      {"IDOK with a notification code", [](HWND d) { PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, 1), 0); },
+       1},
+  };
+  for (const row& r : rows) {
+    CAPTURE(r.how);
+    CHECK(run_modal(IDD_CONFIG, config_dialog_proc, about_caption, r.act) == r.result);
+  }
+}
+
+TEST_CASE("configuration dialog procedure: unknown commands are not handled") {
+  argument_zero replaced("Korvanthel.scr");
+  HWND dialog =
+      CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_CONFIG), NULL, config_dialog_proc, 0);
+  REQUIRE(dialog);
+  CHECK(config_dialog_proc(dialog, WM_COMMAND, 4242, 0) == FALSE);
+  CHECK(config_dialog_proc(dialog, WM_COMMAND, IDC_CONFIG_TEXT, 0) == FALSE);
+  CHECK(config_dialog_proc(dialog, WM_USER + 7, 0, 0) == FALSE);
+  CHECK(config_dialog_proc(dialog, WM_INITDIALOG, 0, 0) == FALSE);
+  CHECK(IsWindow(dialog));
+  DestroyWindow(dialog);
+}
+
+TEST_CASE("configuration dialog: an .exe name runs the installer and the dialog is never shown") {
+  std::string dir = make_scratch_dir("config-exe");
+  system_root root(dir.c_str());
+  write_saver_value("sentinel");
+  const char* names[] = {"C:\\Tools\\SETUP.EXE", "korvanthel.exe", "x.eXe"};
+  for (const char* name : names) {
+    CAPTURE(name);
+    argument_zero replaced(name);
+    installer_run run = make_installer_run(end_by_exit);
+    HANDLE thread = CreateThread(NULL, 0, drive_installer_thread, &run, 0, NULL);
+    DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_CONFIG), NULL, config_dialog_proc, 0);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    CHECK(run.agreement_seen);
+    CHECK(run.about_hidden_during_agreement);
+    CHECK_FALSE(run.about_seen);
+    CHECK_FALSE(find_top_window(about_caption, GetCurrentProcessId(), false));
+  }
+  CHECK(count_entries(dir) == 0);
+  CHECK(read_saver_value().data == std::string("sentinel", 9));
+}
+
+// ---------------------------------------------------------------- installer
+// The installer's ordinary runs are driven on the real program by the system
+// tests; here the failures, including a write error injected midway.
+
+TEST_CASE("installer: every failure is told, asks nothing and writes nothing") {
+  std::string dir = make_scratch_dir("failures");
+  std::string program = dir + "\\SETUP.EXE";
+  std::string bytes = sample_program_bytes();
+  REQUIRE(write_file(program, bytes));
+  std::string windows = dir + "\\WINDOWS";
+  CreateDirectoryA(windows.c_str(), NULL);
+  std::string long_root = windows + "\\" + std::string(250, 'L');
+  std::string missing_windows = dir + "\\NOWINDOWS";
+  struct row {
+    const char* what;
+    const char* root;  // NULL: SystemRoot not set
+    std::string source;
+    int fault_after;
+    const char* told;
+  };
+  const row rows[] = {
+      {"SystemRoot not set", NULL, program, -1, "SystemRoot"},
+      {"target path too long", long_root.c_str(), program, -1, "too long"},
+      {"Windows directory missing", missing_windows.c_str(), program, -1, "could not be created"},
+      {"program file missing", windows.c_str(), dir + "\\gone.exe", -1, "could not be opened"},
+      {"write error midway", windows.c_str(), program, 4096, "Writing the copy failed"},
+  };
+  for (const row& r : rows) {
+    CAPTURE(r.what);
+    write_saver_value("sentinel");
+    system_root root(r.root);
+    argument_zero replaced(r.source.c_str());
+    copy_fault_after = r.fault_after;
+    installer_run run = make_installer_run(end_by_install, IDYES);
+    run_installer_as(run);
+    copy_fault_after = -1;
+    CHECK(run.failure_seen);
+    CHECK(run.failure_text.find(r.told) != std::string::npos);
+    CHECK_FALSE(run.question_seen);
+    CHECK(count_entries(windows) == 0);
+    CHECK(read_saver_value().data == std::string("sentinel", 9));
+  }
+  std::string still;
+  REQUIRE(read_file(program, still));
+  CHECK(still == bytes);
+}
