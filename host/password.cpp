@@ -69,6 +69,8 @@ int verify_password(HWND window) {
   MSG discarded;
   PeekMessageA(&discarded, window, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD);
   PeekMessageA(&discarded, window, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD);
+  // The check runs as the window's own answer to a WM_APP it sends itself, as the
+  // saver has always done it; wine_unit.host and wine_system.password.stray_wm_app pin it.
   close_allowed = (int)SendMessageA(window, WM_APP, 0, 0);
   check_in_progress = 0;
   if (!close_allowed) SetCursor(nullptr);

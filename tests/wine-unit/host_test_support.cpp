@@ -1,5 +1,6 @@
 #include "tests/wine-unit/host_test_support.h"
 
+#include "scene/scene.h"
 #include "scene/scene_window.h"
 
 static const char test_saver_class[] = "KorvUnitSaver";
@@ -82,4 +83,47 @@ void close_test_saver(TestSaver& saver) {
   drain_queue();
   reset_host_state();
   saver.window = saver.parent = nullptr;
+}
+
+// The import slot of `function` from `library` in this program's own image.
+static void** import_slot(const char* library, const char* function) {
+  BYTE* base = (BYTE*)GetModuleHandleA(nullptr);
+  IMAGE_NT_HEADERS* headers = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
+  IMAGE_DATA_DIRECTORY imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  for (IMAGE_IMPORT_DESCRIPTOR* entry = (IMAGE_IMPORT_DESCRIPTOR*)(base + imports.VirtualAddress); entry->Name;
+       ++entry) {
+    if (lstrcmpiA((const char*)(base + entry->Name), library) != 0) continue;
+    IMAGE_THUNK_DATA* names = (IMAGE_THUNK_DATA*)(base + entry->OriginalFirstThunk);
+    IMAGE_THUNK_DATA* slots = (IMAGE_THUNK_DATA*)(base + entry->FirstThunk);
+    for (; names->u1.AddressOfData; ++names, ++slots) {
+      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+      IMAGE_IMPORT_BY_NAME* named = (IMAGE_IMPORT_BY_NAME*)(base + names->u1.AddressOfData);
+      if (lstrcmpA((const char*)named->Name, function) == 0) return (void**)&slots->u1.Function;
+    }
+  }
+  return nullptr;
+}
+
+static void replace_slot(void** slot, void* function) {
+  DWORD protection;
+  VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
+  *slot = function;
+  VirtualProtect(slot, sizeof *slot, protection, &protection);
+}
+
+static std::vector<SleepCall>* sleep_log = nullptr;
+static VOID(WINAPI* platform_sleep)(DWORD) = nullptr;
+
+static VOID WINAPI recording_sleep(DWORD milliseconds) {
+  if (sleep_log) sleep_log->push_back(SleepCall{milliseconds, tilt_angle});
+  platform_sleep(milliseconds);
+}
+
+bool record_sleeps(std::vector<SleepCall>* log) {
+  void** slot = import_slot("KERNEL32.dll", "Sleep");
+  if (!slot) return false;
+  if (!platform_sleep) platform_sleep = (VOID(WINAPI*)(DWORD))*slot;
+  sleep_log = log;
+  replace_slot(slot, log ? (void*)recording_sleep : (void*)platform_sleep);
+  return true;
 }

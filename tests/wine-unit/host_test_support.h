@@ -4,6 +4,8 @@
 #pragma once
 #include "host/host_state.h"
 
+#include <vector>
+
 // Puts every host variable that the tests touch back to its start value.
 void reset_host_state();
 
@@ -22,3 +24,14 @@ void close_test_saver(TestSaver& saver);
 int take_closes(HWND window);
 // Removes every pending message of the thread without dispatching it.
 void drain_queue();
+
+// One call of the platform's Sleep by this program: its argument, and the
+// scene's tilt at that moment (which tells whether a frame came before it).
+struct SleepCall {
+  DWORD milliseconds;
+  float tilt;
+};
+// Records every Sleep of this program's own code in *log from now on (its
+// import of Sleep is redirected); null puts the platform's Sleep back.
+// Answers false when the program imports no Sleep.
+bool record_sleeps(std::vector<SleepCall>* log);

@@ -188,6 +188,28 @@ TEST_CASE("frames are drawn on timer ticks until closing is allowed") {
   close_test_saver(saver);
 }
 
+TEST_CASE("each frame yields the rest of the time slice first, until closing is allowed") {
+  for (int preview = 0; preview < 2; ++preview) {
+    CAPTURE(preview);
+    TestSaver saver = open_test_saver(preview != 0);
+    REQUIRE(saver.window);
+    std::vector<SleepCall> sleeps;
+    REQUIRE(record_sleeps(&sleeps));
+    float before = tilt_angle;
+    SendMessageA(saver.window, WM_TIMER, 1, 0);
+    float after = tilt_angle;
+    close_allowed = 1;
+    SendMessageA(saver.window, WM_TIMER, 1, 0);
+    record_sleeps(nullptr);
+    CHECK(after != before);
+    REQUIRE(sleeps.size() == 1);  // one Sleep for the frame, none once closing
+    CHECK(sleeps[0].milliseconds == 0);
+    CHECK(sleeps[0].tilt == before);  // before the frame was drawn
+    close_test_saver(saver);
+    reset_host_state();
+  }
+}
+
 TEST_CASE("the title cannot be changed, in either mode") {
   for (int preview = 0; preview < 2; ++preview) {
     CAPTURE(preview);
