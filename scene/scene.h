@@ -20,6 +20,10 @@ extern const float surface_back_ambient[4];
 extern const float surface_back_diffuse[4];
 
 void init_scene(int width, int height);
+// For a window that changed size: the viewport covers width x height and the
+// projection is set afresh, the same one init_scene sets up. Leaves the
+// modelview matrix current, as init_scene does.
+void resize_scene(int width, int height);
 void draw_frame();
 void apply_camera(double distance, double roll, double tilt, double spin);
 void draw_light_marker();

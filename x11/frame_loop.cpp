@@ -1,0 +1,144 @@
+// The frame loop: draws, swaps, sleeps what is left of the period while it
+// handles X events, and ends on a stop signal, the window's end or the
+// close keys.
+#include "x11/frame_loop.h"
+
+#include <GL/gl.h>
+#include <sys/select.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <ctime>
+
+#include "scene/scene.h"
+#include "x11/fps_overlay.h"
+#include "x11/glx_window.h"
+
+long frames_drawn;
+long long busy_us_total;
+frame_meter meter;
+long long run_limit_us;
+
+static sigset_t stop_signals;
+static int signal_fd = -1;
+static int stop_signal;  // the signal that ends the run, 0 for none
+
+static long long monotonic_us() {
+  timespec t;
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return (long long)t.tv_sec * 1000000 + t.tv_nsec / 1000;
+}
+
+bool block_stop_signals() {
+  sigemptyset(&stop_signals);
+  sigaddset(&stop_signals, SIGTERM);
+  sigaddset(&stop_signals, SIGINT);
+  sigaddset(&stop_signals, SIGHUP);
+  if (sigprocmask(SIG_BLOCK, &stop_signals, nullptr) != 0) return false;
+  signal_fd = signalfd(-1, &stop_signals, SFD_NONBLOCK | SFD_CLOEXEC);
+  return signal_fd >= 0;
+}
+
+// Takes a pending stop signal off the descriptor, if there is one.
+static void read_stop_signal() {
+  signalfd_siginfo info;
+  while (read(signal_fd, &info, sizeof info) == (ssize_t)sizeof info)
+    if (!stop_signal) stop_signal = (int)info.ssi_signo;
+}
+
+static bool should_stop() {
+  return stop_signal || window_gone || quit_requested || unexpected_x_error;
+}
+
+// Waits up to `timeout_us` for X input or a stop signal, handling both.
+static void wait_for_input(long long timeout_us) {
+  fd_set readable;
+  FD_ZERO(&readable);
+  int x_fd = ConnectionNumber(display);
+  FD_SET(x_fd, &readable);
+  FD_SET(signal_fd, &readable);
+  timeval timeout;
+  timeout.tv_sec = (time_t)(timeout_us / 1000000);
+  timeout.tv_usec = (suseconds_t)(timeout_us % 1000000);
+  int n = select((x_fd > signal_fd ? x_fd : signal_fd) + 1, &readable, nullptr, nullptr, &timeout);
+  if (n > 0 && FD_ISSET(signal_fd, &readable)) read_stop_signal();
+  handle_pending_events();
+}
+
+static void draw_one_frame(bool overlay) {
+  if (size_changed) {
+    resize_scene(window_width, window_height);
+    size_changed = false;
+  }
+  draw_frame();
+  if (overlay) {
+    char line1[32], line2[32];
+    format_meter(&meter, line1, sizeof line1, line2, sizeof line2);
+    overlay_draw(window_width, window_height, line1, line2);
+  }
+  if (double_buffered)
+    glXSwapBuffers(display, target_window);
+  else
+    glFinish();
+}
+
+int run_saver(const saver_options* options) {
+  if (!open_target(options)) return 1;
+  init_scene(window_width, window_height);
+  bool overlay = false;
+  if (options->show_fps) {
+    overlay = overlay_open(display, window_width >= 480 ? overlay_fonts : small_overlay_fonts);
+    if (!overlay) std::fprintf(stderr, "korvanthel: no font for the -fps overlay; running without it\n");
+  }
+  meter_reset(&meter);
+  long long period = options->delay_us;
+  long long run_start = monotonic_us();
+  handle_pending_events();
+  read_stop_signal();
+  while (!should_stop()) {
+    long long start = monotonic_us();
+    if (run_limit_us > 0 && start - run_start >= run_limit_us) break;
+    meter_frame_start(&meter, start);
+    draw_one_frame(overlay);
+    long long end = monotonic_us();
+    meter_frame_end(&meter, start, end);
+    frames_drawn++;
+    busy_us_total += end - start;
+
+    // Events and signals are read at least once per frame, also when no
+    // time is left; then the rest of the period is slept in select().
+    read_stop_signal();
+    handle_pending_events();
+    for (;;) {
+      if (should_stop()) break;
+      long long left = time_left_us(start, period, monotonic_us());
+      if (left <= 0) break;
+      wait_for_input(left);
+    }
+    if (unexpected_x_error && !window_gone && !target_exists()) window_gone = true;
+  }
+
+  int code = 0;
+  if (window_gone) {
+    unexpected_x_error = false;  // errors of a vanished window are its end
+  } else if (unexpected_x_error) {
+    code = 1;
+  }
+  if (overlay) overlay_close(display);
+  close_target();
+  if (stop_signal) {
+    // End by the same signal, with its default action, so that whoever sent
+    // it sees the death it asked for.
+    std::signal(stop_signal, SIG_DFL);
+    std::fflush(nullptr);
+    raise(stop_signal);
+    sigset_t one;
+    sigemptyset(&one);
+    sigaddset(&one, stop_signal);
+    sigprocmask(SIG_UNBLOCK, &one, nullptr);
+  }
+  return code;
+}
