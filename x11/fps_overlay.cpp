@@ -13,9 +13,12 @@ const char* const small_overlay_fonts[] = {"-misc-fixed-medium-r-normal--10-*-*-
                                            "fixed", nullptr};
 
 static XFontStruct* font;
-static GLuint glyph_base;  // list of character 0; glyphs 32 to 126 exist
-static const int first_glyph = 32;
-static const int glyph_count = 95;
+// Lists for the visible ASCII characters 33 to 126. The space gets no list:
+// Mesa compiles a blank glyph's bitmap into a list that neither advances the
+// raster position nor leaves the error flag clear (GL_OUT_OF_MEMORY).
+static GLuint glyph_base;  // list of character 0
+static const int first_glyph = 33;
+static const int glyph_count = 94;
 static int space_width;
 
 bool overlay_open(Display* display, const char* const* names) {
@@ -38,16 +41,15 @@ bool overlay_open(Display* display, const char* const* names) {
   return true;
 }
 
-// Printable ASCII only: other bytes have no list. A space is an advance of
-// the raster position by the font's space width, since the glyph lists that
-// GLX makes of blank characters do not move it.
+// Printable ASCII only: other bytes are drawn as '?'. A space is an advance
+// of the raster position by the font's space width.
 static void draw_text(int x, int y, const char* text) {
   glRasterPos2i(x, y);
   for (const char* p = text; *p; p++) {
     if (*p == ' ')
       glBitmap(0, 0, 0, 0, (GLfloat)space_width, 0, nullptr);
     else
-      glCallList(glyph_base + (GLuint)((*p > first_glyph && *p < first_glyph + glyph_count) ? *p : '?'));
+      glCallList(glyph_base + (GLuint)((*p >= first_glyph && *p < first_glyph + glyph_count) ? *p : '?'));
   }
 }
 

@@ -10,7 +10,7 @@ extern const char* const overlay_fonts[];
 extern const char* const small_overlay_fonts[];
 
 // Loads the first font of the null-terminated list `names` that the server
-// has and makes display lists of its printable ASCII glyphs in the current
+// has and makes display lists of its visible ASCII glyphs in the current
 // context. Returns false when none loads.
 bool overlay_open(Display* display, const char* const* names);
 // Draws two lines of text in the lower left corner of a width x height

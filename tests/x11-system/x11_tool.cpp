@@ -97,6 +97,10 @@ static int send_delete(Window w) {
 static int colours(Window w, int x, int y, int width, int height) {
   XWindowAttributes a;
   if (!XGetWindowAttributes(display, w, &a)) return 1;
+  if (a.map_state != IsViewable) {
+    std::fprintf(stderr, "x11_tool: window 0x%lx is not viewable yet\n", w);
+    return 3;
+  }
   if (width <= 0) width = a.width;
   if (height <= 0) height = a.height;
   XImage* image = XGetImage(display, w, x, y, (unsigned)width, (unsigned)height, AllPlanes, ZPixmap);
