@@ -2,6 +2,7 @@
 #   make run    install what is missing, build, and run the saver
 #   make test   install what is missing, build, and run every test
 #   make bench  build and run the benchmarks
+#   make deb    build the Linux edition's Debian package (build/deb/)
 JOBS ?= 2
 # Where the kernel runs no 32-bit code, Wine's 32-bit loader cannot start; the
 # Windows tests then run the same sources built 64-bit under Wine's 64-bit loader.
@@ -14,7 +15,7 @@ else
   SHIP_TESTS := OFF
 endif
 
-.PHONY: all bootstrap native windows wintest build run test bench clean
+.PHONY: all bootstrap native windows wintest build run test bench deb clean
 all: build
 
 bootstrap:
@@ -47,6 +48,12 @@ bench: bootstrap build
 	@for b in build/native/bench/bench_*; do [ -x "$$b" ] && "$$b"; done; true
 	@KORV_TEST_TREE=$(TEST_TREE) KORV_WINE_ARCH=$(WINE_ARCH) bench/windows/run
 	@KORV_WINE_ARCH=$(WINE_ARCH) bench/password/run.sh $(TEST_TREE) 100
+	@bench/x11/run build/native
+
+# The Linux edition as a Debian package, built by CPack from the native tree.
+deb: bootstrap native
+	cd build/native && cpack -G DEB -B $(CURDIR)/build/deb
+	@ls build/deb/*.deb
 
 clean:
 	rm -rf build

@@ -14,8 +14,9 @@ set(CPACK_PACKAGE_VERSION ${KORV_X11_VERSION})
 set(CPACK_PACKAGE_VENDOR "Korvanthel")
 set(CPACK_PACKAGE_CONTACT "Korvanthel developers <korvanthel@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Korvanthel OpenGL screen saver for xscreensaver")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Korvanthel OpenGL screen saver for xscreensaver\n A surface made by inverting circles in the unit circle, painted as a blue and\n green checkerboard by two-sided lighting, beside a red cone and the white\n marker of an orbiting light, seen from a slowly tilting and spinning camera.\n Add \"GL: /usr/libexec/xscreensaver/korvanthel --root\" to the programs list\n of ~/.xscreensaver.")
+# Debian's description: the summary line, then this text.
+set(CPACK_PACKAGE_DESCRIPTION
+    "A surface made by inverting circles in the unit circle, painted as a blue\nand green checkerboard by two-sided lighting, beside a red cone and the\nwhite marker of an orbiting light, seen from a slowly tilting and spinning\ncamera. To use it with the xscreensaver daemon, add the line\n  GL: /usr/libexec/xscreensaver/korvanthel --root\nto the programs list of ~/.xscreensaver.")
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -29,5 +30,4 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_COMPONENTS_ALL x11)
 set(CPACK_DEB_COMPONENT_INSTALL OFF)
 set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};Korvanthel;x11;/")
-set(CPACK_OUTPUT_FILE_PREFIX ${CMAKE_BINARY_DIR}/deb)
 include(CPack)

@@ -4,6 +4,7 @@
 #include "x11/frame_loop.h"
 
 #include <GL/gl.h>
+#include <malloc.h>
 #include <sys/select.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
@@ -85,7 +86,18 @@ static void draw_one_frame(bool overlay) {
     glFinish();
 }
 
+// Mesa's software renderer allocates and frees its per-frame working memory
+// on the heap every frame; by default the C library gives the freed top of
+// the heap back to the kernel each time and the next frame faults in fresh
+// zeroed pages (about a fifth of the process's time in the kernel, measured
+// at 1024 x 768). Keeping up to 64 MB of freed heap avoids that.
+static void keep_freed_heap() {
+  mallopt(M_TRIM_THRESHOLD, 64 << 20);
+  mallopt(M_TOP_PAD, 16 << 20);
+}
+
 int run_saver(const saver_options* options) {
+  keep_freed_heap();
   if (!open_target(options)) return 1;
   init_scene(window_width, window_height);
   bool overlay = false;

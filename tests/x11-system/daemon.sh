@@ -7,11 +7,12 @@
 #                      of it behind
 source "$(dirname "$0")/lib.sh"
 log=$FIXTURE/daemon.log
+program=$(cat "$FIXTURE/program")  # the daemon's copy of $KORVANTHEL
 
 # The pids of the program started by the daemon (user 65534).
 saver_pids() {
   local pid
-  for pid in $(pgrep -u 65534 -f "^$KORVANTHEL --root" || true); do
+  for pid in $(pgrep -u 65534 -f "^$program --root" || true); do
     alive "$pid" && echo "$pid"
   done
   return 0
