@@ -98,7 +98,7 @@ static void keep_freed_heap() {
 
 int run_saver(const saver_options* options) {
   keep_freed_heap();
-  if (!open_target(options)) return 1;
+  if (!open_target(options)) return window_gone ? 0 : 1;
   init_scene(window_width, window_height);
   bool overlay = false;
   if (options->show_fps) {
@@ -137,6 +137,7 @@ int run_saver(const saver_options* options) {
   if (window_gone) {
     unexpected_x_error = false;  // errors of a vanished window are its end
   } else if (unexpected_x_error) {
+    report_x_error();
     code = 1;
   }
   if (overlay) overlay_close(display);

@@ -26,8 +26,9 @@ bool unexpected_x_error;
 static Atom wm_protocols;
 static Atom wm_delete_window;
 static Colormap own_colormap;
-static bool probing;       // errors are expected while probing a window id
-static bool probe_failed;  // an error arrived during the probe
+static bool probing;           // errors are expected while probing a window id
+static bool probe_failed;      // an error arrived during the probe
+static char first_error[200];  // the first unexpected error, told if the window still exists
 
 // Xlib reports asynchronous errors here. Errors for the saver's own window
 // after its end (the preview closed under it) are the normal end of a
@@ -43,13 +44,14 @@ static int on_x_error(Display* d, XErrorEvent* e) {
     window_gone = true;
     return 0;
   }
-  char text[160];
-  XGetErrorText(d, e->error_code, text, sizeof text);
-  // Whether the window still exists is checked after the frame: errors of
-  // GLX drawables name ids of their own.
-  if (!unexpected_x_error)
-    std::fprintf(stderr, "korvanthel: X error: %s (request %d.%d, resource 0x%lx)\n", text, e->request_code,
-                 e->minor_code, e->resourceid);
+  // Whether the window still exists is checked after the frame (errors of
+  // GLX drawables name ids of their own); only then is the error told.
+  if (!unexpected_x_error) {
+    char text[120];
+    XGetErrorText(d, e->error_code, text, sizeof text);
+    std::snprintf(first_error, sizeof first_error, "X error: %s (request %d.%d, resource 0x%lx)", text,
+                  e->request_code, e->minor_code, e->resourceid);
+  }
   unexpected_x_error = true;
   return 0;
 }
@@ -238,15 +240,18 @@ bool open_target(const saver_options* options) {
     close_target();
     return false;
   }
-  if (!glXMakeCurrent(display, target_window, context)) {
-    std::fprintf(stderr, "korvanthel: cannot make the OpenGL context current on window 0x%lx\n",
-                 target_window);
+  bool current = glXMakeCurrent(display, target_window, context);
+  XSync(display, False);
+  // A window that existed when probed and is gone now was closed under the
+  // program (a preview closed at once): that is its normal end.
+  if (!window_gone && (!current || unexpected_x_error) && !target_exists()) window_gone = true;
+  if (window_gone) {
     close_target();
     return false;
   }
-  XSync(display, False);
-  if (window_gone) {
-    std::fprintf(stderr, "korvanthel: window 0x%lx went away at start\n", target_window);
+  if (!current) {
+    std::fprintf(stderr, "korvanthel: cannot make the OpenGL context current on window 0x%lx\n",
+                 target_window);
     close_target();
     return false;
   }
@@ -288,6 +293,10 @@ void handle_pending_events() {
       break;
     }
   }
+}
+
+void report_x_error() {
+  if (unexpected_x_error) std::fprintf(stderr, "korvanthel: %s\n", first_error);
 }
 
 bool target_exists() {

@@ -21,11 +21,15 @@ extern bool quit_requested;      // q, Q, Escape or WM_DELETE_WINDOW on its own 
 extern bool unexpected_x_error;  // an X error that the window's end does not explain
 
 // Opens the display, finds or creates the window the options name and makes
-// a GLX context current on it. Returns false after one line on stderr.
+// a GLX context current on it. Returns false after one line on stderr, or
+// false with window_gone set (and nothing said) when the window vanished
+// between being found and the context being made current.
 bool open_target(const saver_options* options);
 // Handles every event already queued, without blocking: resizes, the
 // window's end, the close keys and the window manager's close.
 void handle_pending_events();
+// Tells the first unexpected X error on stderr, if there was one.
+void report_x_error();
 // True when target_window still exists (a round trip to the server).
 bool target_exists();
 // Releases the GL context and closes the display.
