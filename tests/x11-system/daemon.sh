@@ -21,9 +21,11 @@ one_saver() { [ "$(saver_pids | wc -l)" -eq 1 ]; }
 no_saver() { [ -z "$(saver_pids)" ]; }
 
 
+# On failure, the daemon's log since the test began tells what it did.
+trap 'code=$?; [ $code -eq 0 ] || { echo "daemon log:"; sed -n "$((log_start + 1)),\$p" "$log" | tail -40; }; cleanup' EXIT
+log_start=$(wc -l <"$log")
 xscreensaver-command -deactivate >/dev/null 2>&1 || true
 wait_until 3 no_saver || fail "a saver is running before the test"
-log_start=$(wc -l <"$log")
 
 case ${1:-show} in
 show)
