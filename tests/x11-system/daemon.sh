@@ -45,6 +45,7 @@ show)
   ;;
 cycles)
   declare -A seen=()
+  resent=0
   for k in $(seq 20); do
     xscreensaver-command -activate >/dev/null
     wait_until 10 one_saver || fail "cycle $k: the daemon did not start the program"
@@ -52,12 +53,20 @@ cycles)
     [ -z "${seen[$pid]:-}" ] || fail "cycle $k: pid $pid again"
     seen[$pid]=1
     sleep 0.3
-    xscreensaver-command -deactivate >/dev/null
-    wait_until 2 no_saver || fail "cycle $k: the program still runs after -deactivate"
+    before=$(grep -c 'ClientMessage DEACTIVATE' "$log" || true)
+    reply=$(xscreensaver-command -deactivate 2>&1) || fail "cycle $k: -deactivate failed: $reply"
+    # A daemon still starting its graphics process may not take the
+    # message: then its log shows no new DEACTIVATE and it is sent again.
+    if ! wait_until 1 sh -c "[ \$(grep -c 'ClientMessage DEACTIVATE' '$log') -gt $before ]"; then
+      resent=$((resent + 1))
+      echo "cycle $k: the daemon logged no DEACTIVATE within 1 s (reply: $reply); sending it again"
+      xscreensaver-command -deactivate >/dev/null 2>&1 || true
+    fi
+    wait_until 2 no_saver || fail "cycle $k: the program still runs after -deactivate (reply: $reply)"
   done
   sleep 1
   no_saver || fail "left behind: $(saver_pids)"
-  echo "20 cycles, 20 programs started and ended"
+  echo "20 cycles, 20 programs started and ended ($resent deactivations sent twice)"
   ;;
 esac
 
