@@ -19,9 +19,12 @@
 #include "x11/glx_window.h"
 
 long frames_drawn;
-long long busy_us_total;
 frame_meter meter;
 long long run_limit_us;
+long long measure_after_us;
+long measured_frames;
+long long measured_busy_us;
+long long measured_span_us;
 
 static sigset_t stop_signals;
 static int signal_fd = -1;
@@ -110,26 +113,35 @@ int run_saver(const saver_options* options) {
   long long run_start = monotonic_us();
   handle_pending_events();
   read_stop_signal();
+  long long measure_start = -1;
+  long long period_start = monotonic_us();
   while (!should_stop()) {
     long long start = monotonic_us();
+    if (measure_start >= 0) measured_span_us = start - measure_start;
     if (run_limit_us > 0 && start - run_start >= run_limit_us) break;
     meter_frame_start(&meter, start);
     draw_one_frame(overlay);
     long long end = monotonic_us();
     meter_frame_end(&meter, start, end);
     frames_drawn++;
-    busy_us_total += end - start;
+    if (start - run_start >= measure_after_us) {
+      if (measure_start < 0) measure_start = start;
+      measured_frames++;
+      measured_busy_us += end - start;
+    }
 
     // Events and signals are read at least once per frame, also when no
     // time is left; then the rest of the period is slept in select().
     read_stop_signal();
     handle_pending_events();
+    long long next = next_period_start(period_start, period, monotonic_us());
     for (;;) {
       if (should_stop()) break;
-      long long left = time_left_us(start, period, monotonic_us());
+      long long left = time_left_us(period_start, period, monotonic_us());
       if (left <= 0) break;
       wait_for_input(left);
     }
+    period_start = next;
     if (unexpected_x_error && !window_gone && !target_exists()) window_gone = true;
   }
 

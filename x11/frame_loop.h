@@ -7,11 +7,17 @@
 
 // Counters of the frames drawn so far, read by the benchmark.
 extern long frames_drawn;
-extern long long busy_us_total;  // time spent in frames, swaps included
 extern frame_meter meter;        // what -fps shows
 // When positive, the loop ends with exit code 0 after this many
 // microseconds (the benchmark's runs); 0 means until told to stop.
 extern long long run_limit_us;
+// The benchmark's steady state: frames that start at least measure_after_us
+// after the loop began (past the renderer's first compilations), their busy
+// time, and the time from the first of them to the end of the loop.
+extern long long measure_after_us;
+extern long measured_frames;
+extern long long measured_busy_us;
+extern long long measured_span_us;
 
 // Blocks SIGTERM, SIGINT and SIGHUP so that they are read between frames.
 // Call first, before any other thread (Mesa's) exists.

@@ -11,6 +11,13 @@ long long time_left_us(long long frame_start_us, long long period_us, long long 
   return left > 0 ? left : 0;
 }
 
+long long next_period_start(long long period_start_us, long long period_us, long long now_us) {
+  long long next = period_start_us + period_us;
+  // A clock seen going backwards restarts the periods from now as well.
+  if (now_us >= next || now_us < period_start_us) return now_us;
+  return next;
+}
+
 void meter_reset(frame_meter* m) {
   m->window_start_us = -1;
   m->busy_us = 0;

@@ -8,6 +8,12 @@
 // the whole period or longer (the next frame then starts at once).
 long long time_left_us(long long frame_start_us, long long period_us, long long now_us);
 
+// Where the period after the one that began at `period_start_us` begins,
+// seen when a frame has ended at `now_us`: one period later, so that a sleep
+// that overran is taken off the next period instead of piling up; or now,
+// when the frame took the whole period or longer (no catching up in a burst).
+long long next_period_start(long long period_start_us, long long period_us, long long now_us);
+
 // Frames and busy time counted over windows of at least `meter_window_us`.
 struct frame_meter {
   long long window_start_us;  // start of the first frame of the window; -1 before any frame

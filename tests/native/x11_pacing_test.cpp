@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "x11/pacing.h"
 
@@ -132,6 +133,86 @@ TEST(X11Pacing, OverlayLinesBeforeAndAfterTheFirstSecond) {
   format_meter(&m, tiny, sizeof tiny, line2, sizeof line2);
   EXPECT_EQ(std::string(tiny), "FPS: ");
   EXPECT_EQ(std::string(line2), "Load: 100.0%");
+}
+
+TEST(X11Pacing, NextPeriodStartsOnePeriodOnOrAtOnceWhenLate) {
+  struct {
+    long long period_start, period, now, next;
+  } cases[] = {
+      {1000, 10000, 8000, 11000},   // a short frame: the period runs out
+      {1000, 10000, 10999, 11000},  //
+      {1000, 10000, 11000, 11000},  // exactly the period
+      {1000, 10000, 25000, 25000},  // a long frame: the next starts now
+      {0, 0, 0, 0},                 // -delay 0: always now
+      {0, 0, 123, 123},             //
+      {5000, 10000, 4000, 4000},    // a clock seen going backwards: now
+  };
+  for (auto c : cases)
+    EXPECT_EQ(next_period_start(c.period_start, c.period, c.now), c.next)
+        << "start " << c.period_start << " period " << c.period << " now " << c.now;
+}
+
+// The frame loop's arithmetic over many frames: frames of `busy`, wake-ups
+// `late` after the time asked for. Returns the mean time between frame
+// starts and the shortest one. (Periods counted from each frame's actual
+// start would give busy + left + late: 10.3 ms for 7 ms frames woken 0.3 ms
+// late.)
+void simulate(long long period, long long busy, long long late, int frames, double* mean,
+              long long* shortest) {
+  long long now = 0, period_start = 0, first = -1, last = 0;
+  *shortest = 1LL << 60;
+  for (int k = 0; k < frames; k++) {
+    long long start = now;
+    if (first < 0) first = start;
+    if (k > 0 && start - last < *shortest) *shortest = start - last;
+    last = start;
+    now += busy;  // the frame
+    long long next = next_period_start(period_start, period, now);
+    long long left = time_left_us(period_start, period, now);
+    if (left > 0) now += left + late;  // select() wakes a little late
+    period_start = next;
+  }
+  *mean = (double)(last - first) / (frames - 1);
+}
+
+TEST(X11Pacing, LateWakeUpsDoNotLowerTheRate) {
+  struct {
+    long long period, busy, late;
+    double mean;
+    long long shortest;
+  } cases[] = {
+      {10000, 7000, 0, 10000, 10000},     // exact sleeps
+      {10000, 7000, 300, 10000, 10000},   // every wake-up 0.3 ms late: 10 ms apart, not 10.3
+      {10000, 8900, 1000, 10000, 10000},  // late by more than a frame leaves: still 10 ms apart
+      {10000, 12000, 300, 12000, 12000},  // frames longer than the period: back to back
+      {0, 5000, 0, 5000, 5000},           // -delay 0
+  };
+  for (auto c : cases) {
+    double mean;
+    long long shortest;
+    simulate(c.period, c.busy, c.late, 1000, &mean, &shortest);
+    EXPECT_NEAR(mean, c.mean, 2.0) << c.period << " " << c.busy << " " << c.late;
+    EXPECT_EQ(shortest, c.shortest) << c.period << " " << c.busy << " " << c.late;
+  }
+}
+
+TEST(X11Pacing, NoBurstAfterAStall) {
+  // 7 ms frames of a 10 ms period, and one frame of 55 ms: the frames after
+  // it start a full period apart again, without catching up.
+  long long now = 0, period_start = 0, last_start = -1;
+  std::vector<long long> gaps;
+  for (int k = 0; k < 12; k++) {
+    long long start = now;
+    if (last_start >= 0) gaps.push_back(start - last_start);
+    last_start = start;
+    now += k == 5 ? 55000 : 7000;
+    long long next = next_period_start(period_start, 10000, now);
+    long long left = time_left_us(period_start, 10000, now);
+    if (left > 0) now += left;
+    period_start = next;
+  }
+  std::vector<long long> want = {10000, 10000, 10000, 10000, 10000, 55000, 10000, 10000, 10000, 10000, 10000};
+  EXPECT_EQ(gaps, want);
 }
 
 }  // namespace
