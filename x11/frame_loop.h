@@ -7,7 +7,7 @@
 
 // Counters of the frames drawn so far, read by the benchmark.
 extern long frames_drawn;
-extern frame_meter meter;        // what -fps shows
+extern frame_meter meter;  // what -fps shows
 // When positive, the loop ends with exit code 0 after this many
 // microseconds (the benchmark's runs); 0 means until told to stop.
 extern long long run_limit_us;
