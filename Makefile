@@ -3,6 +3,7 @@
 #   make test   install what is missing, build, and run every test
 #   make bench  build and run the benchmarks
 #   make dist   build the release: build/dist/Korvanthel-<version>-win32.zip and SHA256SUMS
+#   make deb    build the Linux edition's Debian package (build/deb/)
 JOBS ?= 2
 # Where the kernel runs no 32-bit code, Wine's 32-bit loader cannot start; the
 # Windows tests then run the same sources built 64-bit under Wine's 64-bit loader.
@@ -25,7 +26,7 @@ else
   TESTED := the 64-bit stand-in build/win64/Korvanthel.scr, built from the same sources, under 64-bit Wine, because $(WHY_64); the shipped 32-bit program was only built and checked, not run
 endif
 
-.PHONY: all bootstrap native sanitize windows wintest build run test bench dist clean
+.PHONY: all bootstrap native sanitize windows wintest build run test bench dist deb clean
 all: build
 
 bootstrap:
@@ -75,9 +76,16 @@ bench: bootstrap build
 	@for b in build/native/bench/bench_*; do [ -x "$$b" ] && "$$b"; done; true
 	@KORV_TEST_TREE=$(TEST_TREE) KORV_WINE_ARCH=$(WINE_ARCH) bench/windows/run
 	@KORV_WINE_ARCH=$(WINE_ARCH) bench/password/run.sh $(TEST_TREE) 100
+	@bench/x11/run build/native
 
-dist: bootstrap windows
-	scripts/make-dist build/dist build/windows/Korvanthel.scr
+# The Linux edition as a Debian package, built by CPack from the native tree.
+deb: bootstrap native
+	cd build/native && cpack -G DEB -B $(CURDIR)/build/deb
+	@ls build/deb/*.deb
+
+VERSION := $(shell cat VERSION)
+dist: bootstrap windows deb
+	scripts/make-dist build/dist build/windows/Korvanthel.scr build/deb/korvanthel-x11_$(VERSION)_amd64.deb
 
 clean:
 	rm -rf build

@@ -18,10 +18,11 @@ if(KORV_SANITIZE)
 endif()
 
 # The core library itself names no GL backend: each program links exactly one
-# (OSMesa here), since OSMesa and libGL in one process only work by accident.
+# (OSMesa for the tools, tests and benchmarks, libGL and GLX for the X11
+# program), since OSMesa and libGL in one process only work by accident.
 add_library(korv_core STATIC ${KORV_CORE_SOURCES} toolkit/report_error_posix.cpp)
 target_include_directories(korv_core PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(korv_core PUBLIC PkgConfig::OSMESA ${GLU_LIBRARY})
+target_link_libraries(korv_core PUBLIC ${GLU_LIBRARY})
 if(KORV_SANITIZE)
   target_sources(korv_core INTERFACE ${CMAKE_SOURCE_DIR}/tests/native/sanitizer_defaults.cpp)
 endif()
@@ -31,8 +32,12 @@ add_library(korv_command_scan STATIC host/command_scan.cpp)
 target_include_directories(korv_command_scan PUBLIC ${CMAKE_SOURCE_DIR})
 
 add_subdirectory(tools)
+add_subdirectory(x11)
 add_subdirectory(tests/native)
-# Benchmarks measure the program as built, never under a sanitizer.
+# The sanitizer tree runs the native tests only; benchmarks measure the
+# programs as built, and the Linux edition's system tests run in this tree.
 if(NOT KORV_SANITIZE)
+  add_subdirectory(tests/x11-system)
   add_subdirectory(bench)
+  add_subdirectory(bench/x11)
 endif()

@@ -12,6 +12,10 @@ extern const float light0_specular[4];
 extern const float light0_position[4];
 
 void init_scene(int width, int height);
+// For a window that changed size: the viewport covers width x height and the
+// projection is set afresh, the same one init_scene sets up. Leaves the
+// modelview matrix current, as init_scene does.
+void resize_scene(int width, int height);
 // One animated frame: clear, then inside the camera frame the steps below in
 // this order, each leaving the matrices and attributes as it found them.
 void draw_frame();

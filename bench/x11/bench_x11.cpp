@@ -1,0 +1,57 @@
+// The Linux edition's frame loop in its own window for a fixed time: the
+// frame rate achieved against the rate the delay asks for, the load that
+// -fps shows, and the mean time of one frame with its buffer swap. Prints
+// figures, asserts nothing.
+//
+//   bench_x11 SECONDS [korvanthel options...]
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "x11/frame_loop.h"
+#include "x11/options.h"
+
+static double now_seconds() {
+  timespec t;
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return t.tv_sec + t.tv_nsec * 1e-9;
+}
+
+int main(int argc, char** argv) {
+  if (argc < 2 || std::atof(argv[1]) <= 0) {
+    std::fprintf(stderr, "usage: bench_x11 SECONDS [korvanthel options...]\n");
+    return 2;
+  }
+  double seconds = std::atof(argv[1]);
+  if (!block_stop_signals()) return 1;
+  saver_options options;
+  char error[256];
+  // The options start after SECONDS; parse_options skips its argv[0].
+  if (!parse_options(argc - 1, argv + 1, &options, error, sizeof error)) {
+    std::fprintf(stderr, "bench_x11: %s\n", error);
+    return 2;
+  }
+  run_limit_us = (long long)(seconds * 1e6);
+  measure_after_us = 2000000;  // past the first compilations of the renderer
+  double start = now_seconds();
+  int code = run_saver(&options);
+  double elapsed = now_seconds() - start;
+  if (code != 0 || frames_drawn == 0) return 1;
+  if (measured_frames < 2 || measured_span_us <= 0) {
+    std::fprintf(stderr, "bench_x11: run longer than the 2 s warm-up\n");
+    return 1;
+  }
+  double asked = options.delay_us > 0 ? 1e6 / options.delay_us : 0;
+  double achieved = measured_frames * 1e6 / measured_span_us;
+  std::printf("window %d x %d, delay %ld us, %.1f s, %ld frames; measured after the first 2 s: %ld frames\n",
+              options.width, options.height, options.delay_us, elapsed, frames_drawn, measured_frames);
+  if (asked > 0)
+    std::printf("  asked %.1f fps, achieved %.1f fps (%.3f of asked)\n", asked, achieved, achieved / asked);
+  else
+    std::printf("  asked: as fast as it goes, achieved %.1f fps\n", achieved);
+  std::printf("  mean frame with swap %.3f ms (%.0f %% of the period)\n",
+              measured_busy_us / 1000.0 / measured_frames,
+              options.delay_us > 0 ? measured_busy_us * 100.0 / measured_frames / options.delay_us : 100.0);
+  if (meter.has_figures) std::printf("  -fps shows FPS: %.1f  Load: %.1f%%\n", meter.fps, meter.load * 100);
+  return 0;
+}

@@ -1,0 +1,227 @@
+// The Linux edition's command line: where it draws, the frame delay, the
+// -fps overlay and the own window's size, and every malformed or missing
+// value that must end it with one line saying what is wrong.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "x11/options.h"
+
+namespace {
+
+// Runs parse_options on the arguments after the program name.
+bool parse(std::vector<const char*> args, saver_options* out, std::string* error) {
+  args.insert(args.begin(), "korvanthel");
+  char text[256];
+  std::memset(text, 'Z', sizeof text);
+  text[sizeof text - 1] = '\0';
+  bool ok = parse_options((int)args.size(), args.data(), out, text, sizeof text);
+  *error = text;
+  return ok;
+}
+
+struct good_case {
+  std::vector<const char*> args;
+  draw_target target;
+  unsigned long window_id;
+  long delay_us;
+  bool show_fps;
+  int width, height;
+};
+
+TEST(X11Options, AcceptsEveryFormTheDaemonTheDialogAndUsersPass) {
+  const good_case cases[] = {
+      {{}, target_own_window, 0, 10000, false, 1024, 768},
+      {{"-root"}, target_root, 0, 10000, false, 1024, 768},
+      {{"--root"}, target_root, 0, 10000, false, 1024, 768},
+      {{"--root", "--window-id", "0x600008"}, target_window_id, 0x600008, 10000, false, 1024, 768},
+      {{"-window-id", "0x1A", "-root"}, target_window_id, 0x1a, 10000, false, 1024, 768},
+      {{"-window-id", "0X1a"}, target_window_id, 0x1a, 10000, false, 1024, 768},
+      {{"-window-id", "6291464"}, target_window_id, 6291464, 10000, false, 1024, 768},
+      {{"-window-id", "0123"}, target_window_id, 123, 10000, false, 1024, 768},  // decimal, not octal
+      {{"-window-id", "0x1fffffff"}, target_window_id, 0x1fffffff, 10000, false, 1024, 768},
+      {{"-window-id", "536870911"}, target_window_id, 0x1fffffff, 10000, false, 1024, 768},
+      {{"-delay", "0"}, target_own_window, 0, 0, false, 1024, 768},
+      {{"--delay", "25000"}, target_own_window, 0, 25000, false, 1024, 768},
+      {{"-delay", "10000000"}, target_own_window, 0, 10000000, false, 1024, 768},
+      {{"-delay", "007"}, target_own_window, 0, 7, false, 1024, 768},
+      {{"-delay", "5", "-delay", "7"}, target_own_window, 0, 7, false, 1024, 768},
+      {{"-fps"}, target_own_window, 0, 10000, true, 1024, 768},
+      {{"--fps", "--root", "--delay", "20000"}, target_root, 0, 20000, true, 1024, 768},
+      {{"-geometry", "640x480"}, target_own_window, 0, 10000, false, 640, 480},
+      {{"--geometry", "1x1"}, target_own_window, 0, 10000, false, 1, 1},
+      {{"-geometry", "16384x16384"}, target_own_window, 0, 10000, false, 16384, 16384},
+  };
+  for (const good_case& c : cases) {
+    std::string joined;
+    for (const char* a : c.args) joined += std::string(a) + " ";
+    saver_options o;
+    std::string error;
+    ASSERT_TRUE(parse(c.args, &o, &error)) << joined << ": " << error;
+    EXPECT_EQ(o.target, c.target) << joined;
+    if (c.target == target_window_id) {
+      EXPECT_EQ(o.window_id, c.window_id) << joined;
+    }
+    EXPECT_EQ(o.delay_us, c.delay_us) << joined;
+    EXPECT_EQ(o.show_fps, c.show_fps) << joined;
+    EXPECT_EQ(o.width, c.width) << joined;
+    EXPECT_EQ(o.height, c.height) << joined;
+    EXPECT_FALSE(o.help) << joined;
+  }
+}
+
+TEST(X11Options, HelpIsAskedForWithOneOrTwoDashes) {
+  for (const char* arg : {"-help", "--help"}) {
+    saver_options o;
+    std::string error;
+    ASSERT_TRUE(parse({arg}, &o, &error));
+    EXPECT_TRUE(o.help);
+  }
+}
+
+struct bad_case {
+  std::vector<const char*> args;
+  const char* message;  // the whole line parse_options reports
+};
+
+TEST(X11Options, RejectsEveryBadInputWithOneLineSayingWhatIsWrong) {
+  const bad_case cases[] = {
+      // Unknown options and stray arguments.
+      {{"-foo"}, "unknown option '-foo'"},
+      {{"--window"}, "unknown option '--window'"},
+      {{"-Root"}, "unknown option '-Root'"},
+      {{"---root"}, "unknown option '---root'"},
+      {{"-delay=5"}, "unknown option '-delay=5'"},
+      {{"-s"}, "unknown option '-s'"},
+      {{"root"}, "unexpected argument 'root'"},
+      {{"-"}, "unexpected argument '-'"},
+      {{"--"}, "unexpected argument '--'"},
+      {{"-root", "0x20"}, "unexpected argument '0x20'"},
+      // Missing values.
+      {{"-delay"}, "option -delay needs a value"},
+      {{"--window-id"}, "option --window-id needs a value"},
+      {{"-geometry"}, "option -geometry needs a value"},
+      {{"-root", "-delay"}, "option -delay needs a value"},
+      // Malformed delays.
+      {{"-delay", ""}, "-delay wants microseconds from 0 to 10000000, not ''"},
+      {{"-delay", "abc"}, "-delay wants microseconds from 0 to 10000000, not 'abc'"},
+      {{"-delay", "-5"}, "-delay wants microseconds from 0 to 10000000, not '-5'"},
+      {{"-delay", "+5"}, "-delay wants microseconds from 0 to 10000000, not '+5'"},
+      {{"-delay", " 5"}, "-delay wants microseconds from 0 to 10000000, not ' 5'"},
+      {{"-delay", "5 "}, "-delay wants microseconds from 0 to 10000000, not '5 '"},
+      {{"-delay", "5ms"}, "-delay wants microseconds from 0 to 10000000, not '5ms'"},
+      {{"-delay", "1e4"}, "-delay wants microseconds from 0 to 10000000, not '1e4'"},
+      {{"-delay", "0x10"}, "-delay wants microseconds from 0 to 10000000, not '0x10'"},
+      {{"-delay", "10000001"}, "-delay wants microseconds from 0 to 10000000, not '10000001'"},
+      {{"--delay", "99999999999999999999999"},
+       "--delay wants microseconds from 0 to 10000000, not '99999999999999999999999'"},
+      {{"-delay", "-fps"}, "-delay wants microseconds from 0 to 10000000, not '-fps'"},
+      // Malformed window ids.
+      {{"-window-id", ""}, "-window-id wants a window id (0x... or decimal), not ''"},
+      {{"-window-id", "0x"}, "-window-id wants a window id (0x... or decimal), not '0x'"},
+      {{"-window-id", "0xg1"}, "-window-id wants a window id (0x... or decimal), not '0xg1'"},
+      {{"-window-id", "zz"}, "-window-id wants a window id (0x... or decimal), not 'zz'"},
+      {{"-window-id", "-1"}, "-window-id wants a window id (0x... or decimal), not '-1'"},
+      {{"-window-id", "+1"}, "-window-id wants a window id (0x... or decimal), not '+1'"},
+      {{"-window-id", "0"}, "-window-id wants a window id (0x... or decimal), not '0'"},
+      {{"-window-id", "0x0"}, "-window-id wants a window id (0x... or decimal), not '0x0'"},
+      {{"-window-id", "1.5"}, "-window-id wants a window id (0x... or decimal), not '1.5'"},
+      {{"-window-id", " 0x20"}, "-window-id wants a window id (0x... or decimal), not ' 0x20'"},
+      {{"-window-id", "0x20 "}, "-window-id wants a window id (0x... or decimal), not '0x20 '"},
+      {{"-window-id", "x20"}, "-window-id wants a window id (0x... or decimal), not 'x20'"},
+      {{"-window-id", "0x20000000"}, "-window-id wants a window id (0x... or decimal), not '0x20000000'"},
+      {{"-window-id", "536870912"}, "-window-id wants a window id (0x... or decimal), not '536870912'"},
+      {{"-window-id", "0xffffffffffffffffff"},
+       "-window-id wants a window id (0x... or decimal), not '0xffffffffffffffffff'"},
+      {{"-root", "--window-id", "-root"}, "--window-id wants a window id (0x... or decimal), not '-root'"},
+      // Malformed sizes.
+      {{"-geometry", ""}, "-geometry wants WIDTHxHEIGHT from 1 to 16384, not ''"},
+      {{"-geometry", "640"}, "-geometry wants WIDTHxHEIGHT from 1 to 16384, not '640'"},
+      {{"-geometry", "640x"}, "-geometry wants WIDTHxHEIGHT from 1 to 16384, not '640x'"},
+      {{"-geometry", "x480"}, "-geometry wants WIDTHxHEIGHT from 1 to 16384, not 'x480'"},
+      {{"-geometry", "0x480"}, "-geometry wants WIDTHxHEIGHT from 1 to 16384, not '0x480'"},
+      {{"-geometry", "640x0"}, "-geometry wants WIDTHxHEIGHT from 1 to 16384, not '640x0'"},
+      {{"-geometry", "640x480x3"}, "-geometry wants WIDTHxHEIGHT from 1 to 16384, not '640x480x3'"},
+      {{"-geometry", "-640x480"}, "-geometry wants WIDTHxHEIGHT from 1 to 16384, not '-640x480'"},
+      {{"-geometry", "640x-480"}, "-geometry wants WIDTHxHEIGHT from 1 to 16384, not '640x-480'"},
+      {{"-geometry", "16385x10"}, "-geometry wants WIDTHxHEIGHT from 1 to 16384, not '16385x10'"},
+      {{"-geometry", "10x16385"}, "-geometry wants WIDTHxHEIGHT from 1 to 16384, not '10x16385'"},
+      {{"-geometry", "640X480"}, "-geometry wants WIDTHxHEIGHT from 1 to 16384, not '640X480'"},
+      {{"-geometry", "640x480+0+0"}, "-geometry wants WIDTHxHEIGHT from 1 to 16384, not '640x480+0+0'"},
+      {{"-geometry", "12345678901234567x1"},
+       "-geometry wants WIDTHxHEIGHT from 1 to 16384, not '12345678901234567x1'"},
+  };
+  for (const bad_case& c : cases) {
+    std::string joined;
+    for (const char* a : c.args) joined += std::string("[") + a + "]";
+    saver_options o;
+    o.delay_us = -42;  // must stay untouched on failure
+    std::string error;
+    EXPECT_FALSE(parse(c.args, &o, &error)) << joined;
+    EXPECT_EQ(error, c.message) << joined;
+    EXPECT_EQ(error.find('\n'), std::string::npos) << joined;
+    EXPECT_EQ(o.delay_us, -42) << joined;
+  }
+}
+
+TEST(X11Options, ErrorTextIsCutToTheBufferAndStaysTerminated) {
+  const char* args[] = {"korvanthel", "-window-id", "0xthis-is-a-rather-long-malformed-window-id"};
+  saver_options o;
+  char small[16];
+  std::memset(small, 'Z', sizeof small);
+  EXPECT_FALSE(parse_options(3, args, &o, small, sizeof small));
+  EXPECT_EQ(std::strlen(small), sizeof small - 1);
+  EXPECT_EQ(std::string(small), std::string("-window-id want"));
+}
+
+TEST(X11Options, UsageLineNamesEveryOption) {
+  for (const char* option : {"-root", "-window-id ID", "-delay MICROSECONDS", "-fps", "-geometry WxH"})
+    EXPECT_NE(std::string(usage_line).find(option), std::string::npos) << option;
+}
+
+TEST(X11WindowId, RootTargetComesFromTheDaemonsVariable) {
+  struct {
+    const char* value;
+    bool ok;
+    unsigned long id;
+  } cases[] = {
+      {nullptr, true, 0},  // unset: the root window
+      {"0x600008", true, 0x600008},
+      {"0X600008", true, 0x600008},
+      {"6291464", true, 6291464},
+      {"", false, 0},
+      {"0x", false, 0},
+      {"none", false, 0},
+      {"0", false, 0},
+      {"0x600008 ", false, 0},
+      {"0x40000000", false, 0},
+  };
+  for (auto c : cases) {
+    unsigned long id = 77;
+    char error[128] = "";
+    bool ok = root_target_window(c.value, &id, error, sizeof error);
+    EXPECT_EQ(ok, c.ok) << (c.value ? c.value : "(unset)");
+    if (c.ok) {
+      EXPECT_EQ(id, c.id) << c.value;
+    } else {
+      EXPECT_EQ(std::string(error), std::string("XSCREENSAVER_WINDOW is not a window id: '") + c.value + "'");
+    }
+  }
+}
+
+TEST(X11WindowId, CountsAndSizesRejectNull) {
+  unsigned long id;
+  long n;
+  int w, h;
+  EXPECT_FALSE(parse_window_id(nullptr, &id));
+  EXPECT_FALSE(parse_count(nullptr, 10, &n));
+  EXPECT_FALSE(parse_geometry(nullptr, &w, &h));
+  EXPECT_TRUE(parse_count("10", 10, &n));
+  EXPECT_EQ(n, 10);
+  EXPECT_FALSE(parse_count("11", 10, &n));
+  EXPECT_FALSE(parse_count("0", -1, &n));
+}
+
+}  // namespace

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# One bad input: the program ends with exit code 1, says what is wrong in
+# one line on standard error (followed by the usage line for option errors),
+# prints nothing else, and leaves no window and no process behind.
+#   bad_input.sh LINES REGEX [env NAME=VALUE... | env -u NAME] -- ARGS...
+# In ARGS and the environment, @NODEPTH@ becomes a window whose visual has no
+# depth buffer and @GONE@ the id of a window that no longer exists.
+source "$(dirname "$0")/lib.sh"
+lines=$1 regex=$2
+shift 2
+prefix=()
+while [ "$1" != -- ]; do
+  prefix+=("$1")
+  shift
+done
+shift
+
+substitute() {
+  local a=$1
+  if [[ $a == *@NODEPTH@* ]]; then
+    [ -n "${nodepth:-}" ] || nodepth=$("$X11_TOOL" create 200 150 nodepth)
+    a=${a//@NODEPTH@/$nodepth}
+  fi
+  if [[ $a == *@GONE@* ]]; then
+    if [ -z "${gone:-}" ]; then
+      gone=$("$X11_TOOL" create 10 10 gl)
+      "$X11_TOOL" destroy "$gone"
+    fi
+    a=${a//@GONE@/$gone}
+  fi
+  printf '%s' "$a"
+}
+args=() env_args=()
+for a in "$@"; do args+=("$(substitute "$a")"); done
+for a in "${prefix[@]}"; do env_args+=("$(substitute "$a")"); done
+
+top_level() { xwininfo -root -children | grep -c '^ *0x' || true; }
+windows_before=$(top_level)
+set +e
+if [ ${#env_args[@]} -gt 0 ]; then
+  "${env_args[@]}" "$KORVANTHEL" "${args[@]}" >"$work/out" 2>"$work/err"
+else
+  "$KORVANTHEL" "${args[@]}" >"$work/out" 2>"$work/err"
+fi
+code=$?
+set -e
+echo "stderr:"
+cat "$work/err"
+[ "$code" -eq 1 ] || fail "exit code $code, wanted 1"
+[ ! -s "$work/out" ] || fail "printed on standard output: $(cat "$work/out")"
+[ "$(wc -l <"$work/err")" -eq "$lines" ] || fail "$(wc -l <"$work/err") lines on stderr, wanted $lines"
+head -n 1 "$work/err" | grep -Eq -- "^korvanthel: $regex\$" || fail "first line does not match '$regex'"
+if [ "$lines" -eq 2 ]; then
+  sed -n 2p "$work/err" | grep -q '^usage: korvanthel ' || fail "second line is not the usage line"
+fi
+[ "$(top_level)" -eq "$windows_before" ] || fail "windows on the display changed"
+[ -n "${nodepth:-}" ] && "$X11_TOOL" destroy "$nodepth"
+echo "bad input refused as it should be"

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Own-window mode: a 1024 x 768 window titled "Korvanthel" showing the scene,
+# closed with exit code 0 by q, Q and Escape typed as real input and by the
+# window manager's close (WM_DELETE_WINDOW); other keys leave it running.
+source "$(dirname "$0")/lib.sh"
+
+for key in q Q Escape; do
+  start "own-$key"
+  wait_until 5 own_window >/dev/null || fail "no window titled Korvanthel"
+  w=$(own_window)
+  [ "$("$X11_TOOL" size "$w")" = "1024 768" ] || fail "window size $("$X11_TOOL" size "$w")"
+  scene_seen "$w" || fail "the scene is not in the window"
+  xdotool mousemove 512 384
+  if [ "$key" = q ]; then
+    xdotool key a space Return x
+    sleep 0.5
+    alive "$(pid_of "own-$key")" || fail "a key other than q, Q or Escape ended it"
+  fi
+  xdotool key "$key"
+  expect_end "own-$key" 2 "exit 0"
+  ! own_window >/dev/null || fail "window left after $key"
+  [ ! -s "$work/own-$key.err" ] || fail "stderr: $(cat "$work/own-$key.err")"
+done
+
+start own-delete -geometry 320x240
+wait_until 5 own_window >/dev/null || fail "no window titled Korvanthel"
+w=$(own_window)
+[ "$("$X11_TOOL" size "$w")" = "320 240" ] || fail "-geometry 320x240 gave $("$X11_TOOL" size "$w")"
+xprop -id "$w" WM_PROTOCOLS | grep -q WM_DELETE_WINDOW || fail "WM_DELETE_WINDOW not offered"
+xprop -id "$w" WM_CLASS | grep -q '"korvanthel", "Korvanthel"' || fail "WM_CLASS: $(xprop -id "$w" WM_CLASS)"
+drawn_in "$w" 0 0 320 240 || fail "nothing drawn"
+"$X11_TOOL" delete "$w"
+expect_end own-delete 2 "exit 0"
+! own_window >/dev/null || fail "window left after WM_DELETE_WINDOW"
+echo "own window: closes on q, Q, Escape and WM_DELETE_WINDOW"

@@ -1,0 +1,50 @@
+// The command line of the Linux edition: where it draws, how often, and
+// whether it shows its frame rate. Pure functions: no X, no GL, no output.
+#pragma once
+
+#include <cstddef>
+
+enum draw_target {
+  target_own_window,  // a window of its own, mapped by the program
+  target_root,        // XSCREENSAVER_WINDOW, or the root window when it is unset
+  target_window_id    // an existing window named on the command line
+};
+
+struct saver_options {
+  draw_target target;
+  unsigned long window_id;  // target_window_id only
+  long delay_us;            // period of one frame, in microseconds
+  bool show_fps;
+  int width, height;  // size of the program's own window
+  bool help;          // -help: print the usage line and end
+};
+
+const long default_delay_us = 10000;  // the Windows saver's 10 ms timer
+const long max_delay_us = 10000000;   // ten seconds
+const int default_width = 1024;
+const int default_height = 768;
+const int max_window_side = 16384;
+// X resource ids keep their top three bits zero; 0 is None.
+const unsigned long max_window_id = 0x1fffffffUL;
+
+extern const char usage_line[];
+
+// Reads argv[1] .. argv[argc - 1]. Options take one or two leading dashes.
+// Returns true with *out filled in, or false with one line (no newline)
+// saying what is wrong in `error`.
+bool parse_options(int argc, const char* const* argv, saver_options* out, char* error, size_t error_size);
+
+// A window id: hexadecimal with 0x or 0X, or decimal (leading zeros are still
+// decimal), from 1 to max_window_id, nothing else around it.
+bool parse_window_id(const char* text, unsigned long* id);
+
+// A decimal count without sign or spaces, at most `max`.
+bool parse_count(const char* text, long max, long* value);
+
+// WIDTHxHEIGHT, each from 1 to max_window_side.
+bool parse_geometry(const char* text, int* width, int* height);
+
+// The window that -root draws into: the value of XSCREENSAVER_WINDOW
+// (`env_value`, null when unset). Returns true with *id set, 0 meaning the
+// root window; false with a line in `error` when the value is no window id.
+bool root_target_window(const char* env_value, unsigned long* id, char* error, size_t error_size);
