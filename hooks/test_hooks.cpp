@@ -28,7 +28,9 @@ static void log_event(const char* event, const long* values, int count) {
   fclose(log);
 }
 
-static void log_value(const char* event, long value) { log_event(event, &value, 1); }
+static void log_value(const char* event, long value) {
+  log_event(event, &value, 1);
+}
 
 void test_hook_window_created(int width, int height) {
   frames_drawn = 0;
@@ -50,9 +52,13 @@ void test_hook_frame() {
   }
 }
 
-void test_hook_window_destroyed() { log_value("frames", (long)frames_drawn); }
+void test_hook_window_destroyed() {
+  log_value("frames", (long)frames_drawn);
+}
 
-void test_hook_saver_running(int flag) { log_value("set_saver_running", flag); }
+void test_hook_saver_running(int flag) {
+  log_value("set_saver_running", flag);
+}
 
 bool test_hook_windows_directory(const char** directory) {
   const char* chosen = getenv("KORV_TEST_SYSTEMROOT");
@@ -61,4 +67,6 @@ bool test_hook_windows_directory(const char** directory) {
   return true;
 }
 
-bool test_hook_copy_fault(long written) { return copy_fault_after >= 0 && written >= copy_fault_after; }
+bool test_hook_copy_fault(long written) {
+  return copy_fault_after >= 0 && written >= copy_fault_after;
+}

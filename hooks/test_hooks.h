@@ -35,7 +35,11 @@ inline void test_hook_window_created(int, int) {}
 inline void test_hook_frame() {}
 inline void test_hook_window_destroyed() {}
 inline void test_hook_saver_running(int) {}
-inline bool test_hook_windows_directory(const char**) { return false; }
-inline bool test_hook_copy_fault(long) { return false; }
+inline bool test_hook_windows_directory(const char**) {
+  return false;
+}
+inline bool test_hook_copy_fault(long) {
+  return false;
+}
 
 #endif

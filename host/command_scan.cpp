@@ -2,12 +2,12 @@
 // that it builds and is tested natively as well.
 #include "host/command_scan.h"
 
-const char *next_byte(const char *position) {
+const char* next_byte(const char* position) {
   return *position ? position + 1 : position;
 }
 
-const char *command_tail(const char *command_line, next_char_fn next_char) {
-  const char *p = command_line;
+const char* command_tail(const char* command_line, next_char_fn next_char) {
+  const char* p = command_line;
   if (*p == '"') {
     // Quoted program name: up to the closing quote, or the end of the line.
     do {
@@ -21,14 +21,14 @@ const char *command_tail(const char *command_line, next_char_fn next_char) {
   return p;
 }
 
-static const char *skip_blanks(const char *p) {
+static const char* skip_blanks(const char* p) {
   while (*p == ' ') ++p;
   return p;
 }
 
-command_scan_result scan_command(const char *tail) {
+command_scan_result scan_command(const char* tail) {
   command_scan_result result = {command_unknown, nullptr};
-  const char *p = tail;
+  const char* p = tail;
   for (;; ++p) {
     signed char c = (signed char)*p;
     switch (c) {
@@ -66,9 +66,8 @@ command_scan_result scan_command(const char *tail) {
   }
 }
 
-unsigned int parse_decimal(const char *text) {
+unsigned int parse_decimal(const char* text) {
   unsigned int value = 0;
-  for (const char *p = text; *p >= '0' && *p <= '9'; ++p)
-    value = value * 10u + (unsigned int)(*p - '0');
+  for (const char* p = text; *p >= '0' && *p <= '9'; ++p) value = value * 10u + (unsigned int)(*p - '0');
   return value;
 }

@@ -4,23 +4,23 @@
 
 // Moves from one character of the command line to the next, staying on the
 // terminating NUL (CharNextA on Windows, a one-byte step elsewhere).
-typedef const char *(*next_char_fn)(const char *position);
+typedef const char* (*next_char_fn)(const char* position);
 
 // The text after the program name and the blanks and control bytes that
 // follow it.  A program name in double quotes ends at the closing quote; an
 // unterminated quote takes the whole line, so the tail is empty.
-const char *command_tail(const char *command_line, next_char_fn next_char);
+const char* command_tail(const char* command_line, next_char_fn next_char);
 
 // One step of next_char_fn for single-byte text.
-const char *next_byte(const char *position);
+const char* next_byte(const char* position);
 
 enum saver_command {
-  command_configure,          // empty tail: configuration dialog without a parent
-  command_configure_parent,   // c: dialog with the handle after "c:" or, failing that, the foreground window
-  command_fullscreen,         // s: full-screen run
-  command_preview,            // p or l: preview inside the window named by the argument
-  command_change_password,    // a: password change with the window named by the argument
-  command_unknown             // anything else: -1
+  command_configure,         // empty tail: configuration dialog without a parent
+  command_configure_parent,  // c: dialog with the handle after "c:" or, failing that, the foreground window
+  command_fullscreen,        // s: full-screen run
+  command_preview,           // p or l: preview inside the window named by the argument
+  command_change_password,   // a: password change with the window named by the argument
+  command_unknown            // anything else: -1
 };
 
 // What the tail asks for.  argument is where the command's handle is written
@@ -28,11 +28,11 @@ enum saver_command {
 // "c:", or null when no colon follows the letter), null for the others.
 struct command_scan_result {
   saver_command command;
-  const char *argument;
+  const char* argument;
 };
 
-command_scan_result scan_command(const char *tail);
+command_scan_result scan_command(const char* tail);
 
 // Reads the decimal digits at text as a 32-bit unsigned value that wraps
 // silently; stops at the first byte that is not a digit; no digits give 0.
-unsigned int parse_decimal(const char *text);
+unsigned int parse_decimal(const char* text);

@@ -5,12 +5,12 @@
 #include "setup/resource_ids.h"
 #include "setup/setup.h"
 
-static const char *next_ansi_char(const char *position) {
+static const char* next_ansi_char(const char* position) {
   return CharNextA(position);
 }
 
 void saver_entry() {
-  const char *tail = command_tail(GetCommandLineA(), next_ansi_char);
+  const char* tail = command_tail(GetCommandLineA(), next_ansi_char);
   // The runtime's own exit processing is not wanted: the process ends here.
   ExitProcess((UINT)saver_main(GetModuleHandleA(nullptr), tail));
 }
@@ -25,7 +25,7 @@ void saver_entry() {
 // to whoever comes next (a debugger, or the system's end of the process).
 static LPTOP_LEVEL_EXCEPTION_FILTER previous_filter = nullptr;
 
-static LONG WINAPI fault_guard(EXCEPTION_POINTERS *fault) {
+static LONG WINAPI fault_guard(EXCEPTION_POINTERS* fault) {
   // The platform's filter calls the top-level filter itself: put the previous
   // one back first so that the report does not come round here again.
   SetUnhandledExceptionFilter(previous_filter);
@@ -39,11 +39,11 @@ static LONG WINAPI fault_guard(EXCEPTION_POINTERS *fault) {
   return EXCEPTION_CONTINUE_SEARCH;
 }
 
-static int run_preview(const char *handle_text);
-static int run_change_password(const char *handle_text);
+static int run_preview(const char* handle_text);
+static int run_change_password(const char* handle_text);
 static int open_config_dialog(HWND parent);
 
-static int run_command(const char *tail) {
+static int run_command(const char* tail) {
   command_scan_result scan = scan_command(tail);
   switch (scan.command) {
   case command_configure:
@@ -66,7 +66,7 @@ static int run_command(const char *tail) {
   return -1;
 }
 
-int saver_main(HINSTANCE instance, const char *tail) {
+int saver_main(HINSTANCE instance, const char* tail) {
   saver_instance = instance;
   OSVERSIONINFOA version;
   version.dwOSVersionInfoSize = sizeof version;
@@ -78,13 +78,13 @@ int saver_main(HINSTANCE instance, const char *tail) {
   return result;
 }
 
-static int run_preview(const char *handle_text) {
+static int run_preview(const char* handle_text) {
   HWND parent = (HWND)(UINT_PTR)parse_decimal(handle_text);
   if (!parent || !IsWindow(parent)) return -1;
   return run_saver(parent);
 }
 
-static int run_change_password(const char *handle_text) {
+static int run_change_password(const char* handle_text) {
   HWND parent = (HWND)(UINT_PTR)parse_decimal(handle_text);
   if (!parent || !IsWindow(parent)) parent = GetForegroundWindow();
   change_password(parent);

@@ -2,14 +2,14 @@
 // One GUI thread runs everything; there are no locks.
 #pragma once
 #include <windows.h>
-#include "host/command_scan.h"     // parse_decimal and the command-line scan
+#include "host/command_scan.h"   // parse_decimal and the command-line scan
 #include "scene/scene_window.h"  // scene_proc, and host_default_proc that it calls
 
 // The platform's screen-saver password check (VerifyScreenSavePwd): nonzero
 // lets the saver close.
-typedef BOOL(WINAPI *verify_password_fn)(HWND window);
+typedef BOOL(WINAPI* verify_password_fn)(HWND window);
 // PwdChangePasswordA of MPR.DLL.
-typedef DWORD(WINAPI *change_password_fn)(LPCSTR provider, HWND parent, DWORD reserved1, DWORD reserved2);
+typedef DWORD(WINAPI* change_password_fn)(LPCSTR provider, HWND parent, DWORD reserved1, DWORD reserved2);
 
 // Set by saver_main before any command runs.
 extern HINSTANCE saver_instance;
@@ -37,7 +37,7 @@ const int saver_window_failed = -1;
 // Entry and dispatch.
 DECLSPEC_NORETURN void saver_entry();
 // Runs the one command that the tail selects; answers the exit code.
-int saver_main(HINSTANCE instance, const char *tail);
+int saver_main(HINSTANCE instance, const char* tail);
 
 // The saver window.
 int run_saver(HWND parent);

@@ -29,12 +29,12 @@ void load_verifier() {
   // Shorter values leave the upper bytes zero; longer ones make the query fail.
   DWORD use_password = 0;
   DWORD size = sizeof use_password;
-  if (RegQueryValueExA(desktop, "ScreenSaveUsePassword", nullptr, nullptr, (BYTE *)&use_password, &size) ==
+  if (RegQueryValueExA(desktop, "ScreenSaveUsePassword", nullptr, nullptr, (BYTE*)&use_password, &size) ==
           ERROR_SUCCESS &&
       use_password != 0) {
     verifier_module = LoadLibraryA("PASSWORD.CPL");
     if (verifier_module) {
-      verifier = (verify_password_fn)(void *)GetProcAddress(verifier_module, "VerifyScreenSavePwd");
+      verifier = (verify_password_fn)(void*)GetProcAddress(verifier_module, "VerifyScreenSavePwd");
       if (verifier)
         set_saver_running(1);
       else
@@ -81,7 +81,7 @@ int verify_password(HWND window) {
 void change_password(HWND parent) {
   HMODULE mpr = LoadLibraryA("MPR.DLL");
   if (!mpr) return;
-  change_password_fn change = (change_password_fn)(void *)GetProcAddress(mpr, "PwdChangePasswordA");
+  change_password_fn change = (change_password_fn)(void*)GetProcAddress(mpr, "PwdChangePasswordA");
   if (change) change("SCRSAVE", parent, 0, 0);
   FreeLibrary(mpr);
 }

@@ -16,7 +16,7 @@ static const WPARAM power_suspend_request = 3;
 static const UINT parent_watch_ms = 250;
 
 // ImmAssociateContext: gives the window an input context, answers the old one.
-typedef HIMC(WINAPI *ime_associate_fn)(HWND window, HIMC context);
+typedef HIMC(WINAPI* ime_associate_fn)(HWND window, HIMC context);
 // The input-method library, when the process has it loaded, and the window's
 // input context from before the saver took it away.
 static HMODULE ime_module = nullptr;
@@ -33,7 +33,7 @@ int run_saver(HWND parent) {
   window_class.lpszClassName = saver_class_name;
 
   DWORD style, ex_style;
-  const char *title;
+  const char* title;
   int x, y, width, height;
   if (parent) {
     RECT client = {};
@@ -119,7 +119,7 @@ LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM wparam, LPA
     // Keyboard input must not open an input-method window over the saver.
     ime_module = GetModuleHandleA("IMM32.DLL");
     if (ime_module) {
-      ime_associate = (ime_associate_fn)(void *)GetProcAddress(ime_module, "ImmAssociateContext");
+      ime_associate = (ime_associate_fn)(void*)GetProcAddress(ime_module, "ImmAssociateContext");
       if (ime_associate) saved_ime_context = ime_associate(window, nullptr);
     }
     GetCursorPos(&reference_point);

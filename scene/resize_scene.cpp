@@ -5,14 +5,12 @@
 
 #include "scene/scene.h"
 
-void resize_scene(int width, int height)
-{
-    glViewport(0, 0, width > 0 ? width : 0, height > 0 ? height : 0);
-    // A window of no height would give a non-finite aspect ratio.
-    if (height <= 0)
-        height = 1;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, (double)width / (double)height, 0.3, 17.0);
-    glMatrixMode(GL_MODELVIEW);
+void resize_scene(int width, int height) {
+  glViewport(0, 0, width > 0 ? width : 0, height > 0 ? height : 0);
+  // A window of no height would give a non-finite aspect ratio.
+  if (height <= 0) height = 1;
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(45.0, (double)width / (double)height, 0.3, 17.0);
+  glMatrixMode(GL_MODELVIEW);
 }

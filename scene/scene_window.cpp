@@ -12,7 +12,7 @@ static int client_height = 0;
 static const UINT_PTR frame_timer = 1;
 static const UINT frame_period_ms = 10;
 
-static void create_gl_context(HWND window, HDC *dc, HGLRC *rc) {
+static void create_gl_context(HWND window, HDC* dc, HGLRC* rc) {
   PIXELFORMATDESCRIPTOR format = {};
   format.nSize = sizeof format;
   format.nVersion = 1;

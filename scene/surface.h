@@ -5,8 +5,8 @@
 #include "toolkit/matrix.h"
 
 enum {
-    SURFACE_ROWS = 64,      // i, along u in [0, 1]
-    SURFACE_COLUMNS = 128,  // j, along v in [0, 2]
+  SURFACE_ROWS = 64,      // i, along u in [0, 1]
+  SURFACE_COLUMNS = 128,  // j, along v in [0, 2]
 };
 
 // The surface point for u in [0, 1], v in [0, 2]. Pure: no state, no GL call.

@@ -38,7 +38,8 @@ INT_PTR CALLBACK config_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LP
     if (name_is_exe(program_argument_zero())) {
       // Still hidden: the installer runs in its place and the dialog is never shown.
       run_installer();
-      DestroyWindow(dialog);  // kept as the saver always ended it: the dialog gives -1 (pinned in wine_unit.setup)
+      DestroyWindow(
+          dialog);  // kept as the saver always ended it: the dialog gives -1 (pinned in wine_unit.setup)
       return FALSE;
     }
     SetFocus(GetDlgItem(dialog, IDC_CONFIG_CLOSE));

@@ -90,9 +90,8 @@ static void append_text(char* text, size_t size, const char* piece, size_t limit
   text[used] = 0;
 }
 
-void describe_install_failure(install_status status, const char* system_root,
-                              const char* source_name, const char* target_path,
-                              char* text, size_t size) {
+void describe_install_failure(install_status status, const char* system_root, const char* source_name,
+                              const char* target_path, char* text, size_t size) {
   if (size == 0) return;
   text[0] = 0;
   const char* reason = "";
@@ -105,24 +104,33 @@ void describe_install_failure(install_status status, const char* system_root,
                 "SystemRoot is not set.\n\nKorvanthel was not installed.");
     return;
   case install_path_too_long:
-    append_text(text, size,
-                "The path of the screen-saver file is too long (more than 255 characters):\n\n");
+    append_text(text, size, "The path of the screen-saver file is too long (more than 255 characters):\n\n");
     append_text(text, size, system_root ? system_root : "", 300);
     if (system_root && strlen(system_root) > 300) append_text(text, size, "...");
     append_text(text, size, target_name);
     append_text(text, size, "\n\nKorvanthel was not installed.");
     return;
-  case install_source_not_opened: reason = "The program file could not be opened: "; break;
-  case install_target_not_opened: reason = "The target file could not be created."; break;
+  case install_source_not_opened:
+    reason = "The program file could not be opened: ";
+    break;
+  case install_target_not_opened:
+    reason = "The target file could not be created.";
+    break;
   case install_access_denied:
     reason =
         "Access to it was denied: installing into the Windows directory needs administrator "
         "rights. Right-click Korvanthel.exe, choose \"Run as administrator\" and install "
         "again.";
     break;
-  case install_same_file: reason = "The program file and the target are the same file."; break;
-  case install_read_error: reason = "Reading the program file failed: "; break;
-  case install_write_error: reason = "Writing the copy failed; the incomplete copy was removed."; break;
+  case install_same_file:
+    reason = "The program file and the target are the same file.";
+    break;
+  case install_read_error:
+    reason = "Reading the program file failed: ";
+    break;
+  case install_write_error:
+    reason = "Writing the copy failed; the incomplete copy was removed.";
+    break;
   }
   bool names_source = status == install_source_not_opened || status == install_read_error;
   append_text(text, size, "Korvanthel could not be copied to\n\n");

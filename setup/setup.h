@@ -42,6 +42,5 @@ install_status copy_stream(FILE* source, FILE* target);
 install_status copy_program_file(const char* source_name, const char* target_path);
 // The text that the installer shows for a failure, into a buffer of size bytes
 // (empty for install_ok, which is never shown).
-void describe_install_failure(install_status status, const char* system_root,
-                              const char* source_name, const char* target_path,
-                              char* text, size_t size);
+void describe_install_failure(install_status status, const char* system_root, const char* source_name,
+                              const char* target_path, char* text, size_t size);

@@ -6,15 +6,15 @@
 // Three consecutive doubles, so that a Vec3 can go straight to glVertex3dv and
 // glNormal3dv.
 struct Vec3 {
-    double x, y, z;
+  double x, y, z;
 };
 
 // One level of the stack. Both matrices are column-major: element (row i,
 // column j) of `matrix` is at 4j + i, of `normal_matrix` at 3j + i.
 // `normal_matrix` holds the inverse transpose of the upper-left 3 x 3 block.
 struct MatrixLevel {
-    double matrix[16];
-    double normal_matrix[9];
+  double matrix[16];
+  double normal_matrix[9];
 };
 
 enum { M_STACK_LEVELS = 10 };

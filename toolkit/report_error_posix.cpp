@@ -5,9 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-void report_error(const char* message)
-{
-    std::fputs(message, stderr);
-    std::fflush(stderr);
-    std::exit(1);
+void report_error(const char* message) {
+  std::fputs(message, stderr);
+  std::fflush(stderr);
+  std::exit(1);
 }

@@ -7,8 +7,7 @@
 
 #include <cstdlib>
 
-void report_error(const char* message)
-{
-    MessageBoxA(GetFocus(), message, "Error", MB_OK);
-    std::exit(1);
+void report_error(const char* message) {
+  MessageBoxA(GetFocus(), message, "Error", MB_OK);
+  std::exit(1);
 }

@@ -7,18 +7,18 @@
 // Shape kinds: the index into list_heads. Slots 9 and 18 of 19, as the saver
 // has always had them, though only two are used (pinned in shapes_test).
 enum {
-    SHAPE_CONE = 9,
-    SHAPE_SOLID_DODECAHEDRON = 18,
-    SHAPE_KINDS = 19  // slots in list_heads: kinds 0 to 18
+  SHAPE_CONE = 9,
+  SHAPE_SOLID_DODECAHEDRON = 18,
+  SHAPE_KINDS = 19  // slots in list_heads: kinds 0 to 18
 };
 
 // One cached shape. Nodes and their parameter arrays live until the process
 // ends; the newest node of a kind is the head.
 struct ListNode {
-    unsigned list;   // display-list name, never 0 in a stored node
-    ListNode* next;  // the next (older) node of the same kind
-    int count;       // number of parameters
-    double* params;  // `count` doubles on the heap, owned by the node
+  unsigned list;   // display-list name, never 0 in a stored node
+  ListNode* next;  // the next (older) node of the same kind
+  int count;       // number of parameters
+  double* params;  // `count` doubles on the heap, owned by the node
 };
 
 extern ListNode* list_heads[SHAPE_KINDS];

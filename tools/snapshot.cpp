@@ -10,40 +10,34 @@
 #include "scene/scene.h"
 #include "tools/offscreen.h"
 
-static bool parse_count(const char* text, long low, long high, long* value)
-{
-    char* end = nullptr;
-    errno = 0;
-    long n = std::strtol(text, &end, 10);
-    if (errno != 0 || end == text || *end != '\0' || n < low || n > high)
-        return false;
-    *value = n;
-    return true;
+static bool parse_count(const char* text, long low, long high, long* value) {
+  char* end = nullptr;
+  errno = 0;
+  long n = std::strtol(text, &end, 10);
+  if (errno != 0 || end == text || *end != '\0' || n < low || n > high) return false;
+  *value = n;
+  return true;
 }
 
-int main(int argc, char** argv)
-{
-    long frame = 75, width = 1024, height = 768;
-    if (argc < 2 || argc > 5 || (argc > 2 && !parse_count(argv[2], 0, 100000000, &frame)) ||
-        (argc > 3 && !parse_count(argv[3], 1, 16384, &width)) ||
-        (argc > 4 && !parse_count(argv[4], 1, 16384, &height))) {
-        std::fprintf(stderr,
-                     "usage: snapshot out.png [frame >= 0, default 75] [width 1..16384, default 1024]"
-                     " [height 1..16384, default 768]\n");
-        return 2;
-    }
-    if (!offscreen_open((int)width, (int)height))
-        return 1;
-    init_scene((int)width, (int)height);
-    // Frame 0 is the cleared screen before the first frame is drawn.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    for (long n = 0; n < frame; n++)
-        draw_frame();
-    glFinish();
-    bool ok = write_png(argv[1], offscreen_pixels(), (int)width, (int)height);
-    offscreen_close();
-    if (!ok)
-        return 1;
-    std::printf("%s: frame %ld at %ld x %ld\n", argv[1], frame, width, height);
-    return 0;
+int main(int argc, char** argv) {
+  long frame = 75, width = 1024, height = 768;
+  if (argc < 2 || argc > 5 || (argc > 2 && !parse_count(argv[2], 0, 100000000, &frame)) ||
+      (argc > 3 && !parse_count(argv[3], 1, 16384, &width)) ||
+      (argc > 4 && !parse_count(argv[4], 1, 16384, &height))) {
+    std::fprintf(stderr,
+                 "usage: snapshot out.png [frame >= 0, default 75] [width 1..16384, default 1024]"
+                 " [height 1..16384, default 768]\n");
+    return 2;
+  }
+  if (!offscreen_open((int)width, (int)height)) return 1;
+  init_scene((int)width, (int)height);
+  // Frame 0 is the cleared screen before the first frame is drawn.
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  for (long n = 0; n < frame; n++) draw_frame();
+  glFinish();
+  bool ok = write_png(argv[1], offscreen_pixels(), (int)width, (int)height);
+  offscreen_close();
+  if (!ok) return 1;
+  std::printf("%s: frame %ld at %ld x %ld\n", argv[1], frame, width, height);
+  return 0;
 }

@@ -31,7 +31,7 @@ static void press_key() {
   SendInput(2, in, sizeof(INPUT));
 }
 
-static void summary(const char *what, std::vector<double> v) {
+static void summary(const char* what, std::vector<double> v) {
   if (v.empty()) {
     printf("%-34s no samples\n", what);
     return;
@@ -40,11 +40,11 @@ static void summary(const char *what, std::vector<double> v) {
   double sum = 0;
   for (double x : v) sum += x;
   printf("%-34s n=%zu  min %.2f  median %.2f  mean %.2f  p95 %.2f  max %.2f ms\n", what, v.size(), v.front(),
-         v[v.size() / 2], sum / (double)v.size(), v[(v.size() * 95) / 100 < v.size() ? (v.size() * 95) / 100 : v.size() - 1],
-         v.back());
+         v[v.size() / 2], sum / (double)v.size(),
+         v[(v.size() * 95) / 100 < v.size() ? (v.size() * 95) / 100 : v.size() - 1], v.back());
 }
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   if (argc != 3) {
     fprintf(stderr, "usage: close_latency SAVER RUNS\n");
     return 2;

@@ -24,7 +24,7 @@ static double now_ms(void) {
   return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
 }
 
-static int coloured(XImage *image) {
+static int coloured(XImage* image) {
   for (int y = 0; y < image->height; y += 4)
     for (int x = 0; x < image->width; x += 4) {
       unsigned long p = XGetPixel(image, x, y);
@@ -36,13 +36,13 @@ static int coloured(XImage *image) {
   return 0;
 }
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   if (argc < 3) {
     fprintf(stderr, "usage: first_pixel TIMEOUT_SECONDS COMMAND ARGS...\n");
     return 2;
   }
   double timeout = atof(argv[1]) * 1000.0;
-  Display *display = XOpenDisplay(NULL);
+  Display* display = XOpenDisplay(NULL);
   if (!display) {
     fprintf(stderr, "first_pixel: cannot open the display\n");
     return 2;
@@ -59,8 +59,7 @@ int main(int argc, char **argv) {
   }
   double found = -1;
   while (now_ms() - start < timeout) {
-    XImage *image = XGetImage(display, root, 0, 0, attributes.width, attributes.height,
-                              AllPlanes, ZPixmap);
+    XImage* image = XGetImage(display, root, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
     if (image) {
       int hit = coloured(image);
       XDestroyImage(image);

@@ -31,27 +31,27 @@ static void start_gl(HWND window) {
 
 static LRESULT CALLBACK minimal_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_CREATE:
-      if (use_gl) start_gl(window);
-      return 0;
-    case WM_TIMER:
-      glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
-      glClear(GL_COLOR_BUFFER_BIT);
-      SwapBuffers(gl_dc);
-      return 0;
-    case WM_KEYDOWN:
-    case WM_LBUTTONDOWN:
-      DestroyWindow(window);
-      return 0;
-    case WM_DESTROY:
-      if (use_gl) {
-        KillTimer(window, 1);
-        wglMakeCurrent(nullptr, nullptr);
-        wglDeleteContext(gl_rc);
-        ReleaseDC(window, gl_dc);
-      }
-      PostQuitMessage(0);
-      return 0;
+  case WM_CREATE:
+    if (use_gl) start_gl(window);
+    return 0;
+  case WM_TIMER:
+    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    SwapBuffers(gl_dc);
+    return 0;
+  case WM_KEYDOWN:
+  case WM_LBUTTONDOWN:
+    DestroyWindow(window);
+    return 0;
+  case WM_DESTROY:
+    if (use_gl) {
+      KillTimer(window, 1);
+      wglMakeCurrent(nullptr, nullptr);
+      wglDeleteContext(gl_rc);
+      ReleaseDC(window, gl_dc);
+    }
+    PostQuitMessage(0);
+    return 0;
   }
   return DefWindowProcA(window, message, wparam, lparam);
 }
@@ -66,9 +66,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
       use_gl ? (HBRUSH)GetStockObject(BLACK_BRUSH) : CreateSolidBrush(RGB(0, 0, 255));
   window_class.lpszClassName = "KorvMinimalWindow";
   if (!RegisterClassA(&window_class)) return 2;
-  HWND window = CreateWindowExA(WS_EX_TOPMOST, "KorvMinimalWindow", "Minimal window",
-                                WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
-                                GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance, nullptr);
+  HWND window = CreateWindowExA(WS_EX_TOPMOST, "KorvMinimalWindow", "Minimal window", WS_POPUP | WS_VISIBLE,
+                                0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
+                                nullptr, instance, nullptr);
   if (!window) return 3;
   SetForegroundWindow(window);
   MSG message;

@@ -11,7 +11,7 @@
 namespace {
 
 struct ScanCase {
-  const char *tail;
+  const char* tail;
   saver_command command;
   // Offset of the argument in the tail, or -1 for none.
   int argument;
@@ -61,14 +61,16 @@ const ScanCase scan_cases[] = {
     {"\ts", command_unknown, -1},
     {":s", command_unknown, -1},
     {"/\x80", command_unknown, -1},
-    {"\xff" "s", command_unknown, -1},
+    {"\xff"
+     "s",
+     command_unknown, -1},
     {"\xd3", command_unknown, -1},  // 0xD3 read unsigned would be 'S' + 0x80
     {"/ps", command_preview, 2},
     {"/z /s", command_unknown, -1},
 };
 
 TEST(ScanCommand, EveryCommandForm) {
-  for (const ScanCase &c : scan_cases) {
+  for (const ScanCase& c : scan_cases) {
     SCOPED_TRACE(std::string("tail \"") + c.tail + "\"");
     command_scan_result result = scan_command(c.tail);
     EXPECT_EQ(result.command, c.command);
@@ -80,7 +82,7 @@ TEST(ScanCommand, EveryCommandForm) {
 }
 
 struct DecimalCase {
-  const char *text;
+  const char* text;
   unsigned int value;
 };
 
@@ -90,12 +92,12 @@ const DecimalCase decimal_cases[] = {
     {"920", 920u},
     {"12x", 12u},
     {"007", 7u},
-    {" 5", 0u},   // no blanks skipped
-    {"-5", 0u},   // no sign
+    {" 5", 0u},  // no blanks skipped
+    {"-5", 0u},  // no sign
     {"+5", 0u},
     {"abc", 0u},
     {"4294967295", 4294967295u},
-    {"4294967296", 0u},           // 2^32 wraps to 0
+    {"4294967296", 0u},  // 2^32 wraps to 0
     {"4294967297", 1u},
     {"99999999999", 1215752191u},  // 99999999999 mod 2^32
     {"18446744073709551617", 1u},  // 2^64 + 1
@@ -104,7 +106,7 @@ const DecimalCase decimal_cases[] = {
 };
 
 TEST(ParseDecimal, DigitsWrapAtThirtyTwoBits) {
-  for (const DecimalCase &c : decimal_cases) {
+  for (const DecimalCase& c : decimal_cases) {
     SCOPED_TRACE(std::string("text \"") + c.text + "\"");
     EXPECT_EQ(parse_decimal(c.text), c.value);
   }
@@ -119,8 +121,8 @@ TEST(ParseDecimal, ArgumentOfScannedCommand) {
 }
 
 struct TailCase {
-  const char *line;
-  const char *tail;  // the text that the tail must start at, up to the end of the line
+  const char* line;
+  const char* tail;  // the text that the tail must start at, up to the end of the line
 };
 
 const TailCase tail_cases[] = {
@@ -135,7 +137,7 @@ const TailCase tail_cases[] = {
     {"\"C:\\Program Files\\saver.scr /s", ""},  // unterminated quote: all of it
     {"\"\" /s", "/s"},
     {"\"", ""},
-    {"\"a\"b /s", "b /s"},  // the name ends at the closing quote
+    {"\"a\"b /s", "b /s"},                  // the name ends at the closing quote
     {"C:\\Sp\xe4ter\\saver.scr /s", "/s"},  // bytes 0x80 and above belong to the name
     {"\xff\xfe /c", "/c"},
     {" /s", "/s"},  // no name: the separators are skipped all the same
@@ -144,9 +146,9 @@ const TailCase tail_cases[] = {
 };
 
 TEST(CommandTail, ProgramNameAndSeparatorsSkipped) {
-  for (const TailCase &c : tail_cases) {
+  for (const TailCase& c : tail_cases) {
     SCOPED_TRACE(std::string("line \"") + c.line + "\"");
-    const char *tail = command_tail(c.line, next_byte);
+    const char* tail = command_tail(c.line, next_byte);
     // The tail is a position inside the line, not a copy.
     EXPECT_EQ(tail, c.line + strlen(c.line) - strlen(c.tail));
     EXPECT_STREQ(tail, c.tail);
@@ -155,7 +157,7 @@ TEST(CommandTail, ProgramNameAndSeparatorsSkipped) {
 
 // A code page where 0x81 starts a two-byte character whose second byte may be
 // a quote or a blank, as in the double-byte code pages of East Asia.
-const char *next_double_byte(const char *p) {
+const char* next_double_byte(const char* p) {
   if (!*p) return p;
   if ((unsigned char)*p == 0x81 && p[1]) return p + 2;
   return p + 1;
@@ -179,7 +181,7 @@ TEST(CommandTail, NextByteStaysOnTheEnd) {
 
 TEST(CommandTail, WholeLineToCommand) {
   struct {
-    const char *line;
+    const char* line;
     saver_command command;
     unsigned int handle;
   } cases[] = {
@@ -189,7 +191,7 @@ TEST(CommandTail, WholeLineToCommand) {
       {"\"C:\\a b\\Korvanthel.scr", command_configure, 0u},
       {"Korvanthel.scr\t\t-S", command_fullscreen, 0u},
   };
-  for (const auto &c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
     command_scan_result result = scan_command(command_tail(c.line, next_byte));
     EXPECT_EQ(result.command, c.command);

@@ -13,114 +13,107 @@
 namespace {
 
 struct Probe {
-    const char* what;
-    int x, y;  // from the top left, as in an image viewer
-    int r, g, b;
+  const char* what;
+  int x, y;  // from the top left, as in an image viewer
+  int r, g, b;
 };
 
 // Renders frame `frame` from program start (light angle 0, a fresh setup).
-void render_frame_number(int frame)
-{
-    use_context(1024, 768);
-    reset_matrices();
-    light_angle = 0;
-    init_scene(1024, 768);
-    for (int k = 0; k < frame; k++)
-        draw_frame();
-    glFinish();
+void render_frame_number(int frame) {
+  use_context(1024, 768);
+  reset_matrices();
+  light_angle = 0;
+  init_scene(1024, 768);
+  for (int k = 0; k < frame; k++) draw_frame();
+  glFinish();
 }
 
-void expect_probes(const Probe* probes, int count, int frame)
-{
-    const int tolerance = 8;
-    for (int k = 0; k < count; k++) {
-        const Probe& p = probes[k];
-        unsigned char rgba[4];
-        offscreen_pixel(p.x, p.y, rgba);
-        bool near = std::abs(rgba[0] - p.r) <= tolerance && std::abs(rgba[1] - p.g) <= tolerance &&
-                    std::abs(rgba[2] - p.b) <= tolerance;
-        EXPECT_TRUE(near) << "frame " << frame << ", " << p.what << " at (" << p.x << "," << p.y
-                          << "): got " << (int)rgba[0] << "," << (int)rgba[1] << "," << (int)rgba[2]
-                          << " want " << p.r << "," << p.g << "," << p.b;
-    }
+void expect_probes(const Probe* probes, int count, int frame) {
+  const int tolerance = 8;
+  for (int k = 0; k < count; k++) {
+    const Probe& p = probes[k];
+    unsigned char rgba[4];
+    offscreen_pixel(p.x, p.y, rgba);
+    bool near = std::abs(rgba[0] - p.r) <= tolerance && std::abs(rgba[1] - p.g) <= tolerance &&
+                std::abs(rgba[2] - p.b) <= tolerance;
+    EXPECT_TRUE(near) << "frame " << frame << ", " << p.what << " at (" << p.x << "," << p.y << "): got "
+                      << (int)rgba[0] << "," << (int)rgba[1] << "," << (int)rgba[2] << " want " << p.r << ","
+                      << p.g << "," << p.b;
+  }
 }
 
 struct ColourCounts {
-    int white, red, blue, green, black;
+  int white, red, blue, green, black;
 };
 
-ColourCounts count_colours()
-{
-    ColourCounts n = {};
-    const unsigned char* p = offscreen_pixels();
-    for (int k = 0; k < offscreen_width() * offscreen_height(); k++, p += 4) {
-        int r = p[0], g = p[1], b = p[2];
-        if (r > 240 && g > 240 && b > 240)
-            n.white++;
-        else if (r > 150 && g < 100 && b < 100)
-            n.red++;
-        else if (b > 200 && r < 60 && g < 60)
-            n.blue++;
-        else if (g > 50 && r < 40 && b < 40)
-            n.green++;
-        else if (r == 0 && g == 0 && b == 0)
-            n.black++;
-    }
-    return n;
+ColourCounts count_colours() {
+  ColourCounts n = {};
+  const unsigned char* p = offscreen_pixels();
+  for (int k = 0; k < offscreen_width() * offscreen_height(); k++, p += 4) {
+    int r = p[0], g = p[1], b = p[2];
+    if (r > 240 && g > 240 && b > 240)
+      n.white++;
+    else if (r > 150 && g < 100 && b < 100)
+      n.red++;
+    else if (b > 200 && r < 60 && g < 60)
+      n.blue++;
+    else if (g > 50 && r < 40 && b < 40)
+      n.green++;
+    else if (r == 0 && g == 0 && b == 0)
+      n.black++;
+  }
+  return n;
 }
 
-TEST(FramePixels, Frame75ShowsSurfaceConeAndMarker)
-{
-    render_frame_number(75);
-    const Probe probes[] = {
-        {"marker", 390, 85, 255, 255, 255},
-        {"cone, lit side", 512, 330, 229, 61, 61},
-        {"cone, near its base", 510, 370, 208, 47, 47},
-        {"surface, blue front", 720, 200, 23, 23, 255},
-        {"surface, dark green back", 700, 100, 23, 69, 23},
-        {"surface, dark green back", 660, 300, 23, 69, 23},
-        {"background", 100, 100, 0, 0, 0},
-        {"background", 900, 600, 0, 0, 0},
-        {"background beside the cone", 440, 330, 0, 0, 0},
-    };
-    expect_probes(probes, sizeof probes / sizeof probes[0], 75);
-    ColourCounts n = count_colours();
-    EXPECT_GT(n.white, 1000);   // the marker: about 45 pixels across
-    EXPECT_LT(n.white, 4000);
-    EXPECT_GT(n.red, 3000);     // the cone
-    EXPECT_GT(n.blue, 20000);   // the checkerboard's two colours
-    EXPECT_GT(n.green, 20000);
-    EXPECT_GT(n.black, 1024 * 768 / 2);
+TEST(FramePixels, Frame75ShowsSurfaceConeAndMarker) {
+  render_frame_number(75);
+  const Probe probes[] = {
+      {"marker", 390, 85, 255, 255, 255},
+      {"cone, lit side", 512, 330, 229, 61, 61},
+      {"cone, near its base", 510, 370, 208, 47, 47},
+      {"surface, blue front", 720, 200, 23, 23, 255},
+      {"surface, dark green back", 700, 100, 23, 69, 23},
+      {"surface, dark green back", 660, 300, 23, 69, 23},
+      {"background", 100, 100, 0, 0, 0},
+      {"background", 900, 600, 0, 0, 0},
+      {"background beside the cone", 440, 330, 0, 0, 0},
+  };
+  expect_probes(probes, sizeof probes / sizeof probes[0], 75);
+  ColourCounts n = count_colours();
+  EXPECT_GT(n.white, 1000);  // the marker: about 45 pixels across
+  EXPECT_LT(n.white, 4000);
+  EXPECT_GT(n.red, 3000);    // the cone
+  EXPECT_GT(n.blue, 20000);  // the checkerboard's two colours
+  EXPECT_GT(n.green, 20000);
+  EXPECT_GT(n.black, 1024 * 768 / 2);
 }
 
-TEST(FramePixels, Frame150MarkerHidesTheSurfaceBehindIt)
-{
-    render_frame_number(150);
-    const Probe probes[] = {
-        // The marker is drawn first; the surface drawn after it lies behind.
-        {"marker over the surface", 783, 562, 255, 255, 255},
-        {"background", 200, 200, 0, 0, 0},
-        // Here the light falls on the back side: green lit, blue by ambient light only.
-        {"surface, lit green back", 900, 450, 23, 185, 23},
-        {"surface, dark blue front", 850, 520, 23, 23, 69},
-    };
-    expect_probes(probes, sizeof probes / sizeof probes[0], 150);
-    // Around the marker the surface shows.
-    unsigned char rgba[4];
-    offscreen_pixel(783, 620, rgba);
-    EXPECT_TRUE(rgba[1] > 50 || rgba[2] > 50) << (int)rgba[0] << "," << (int)rgba[1] << "," << (int)rgba[2];
-    EXPECT_LT(rgba[0], 40);
+TEST(FramePixels, Frame150MarkerHidesTheSurfaceBehindIt) {
+  render_frame_number(150);
+  const Probe probes[] = {
+      // The marker is drawn first; the surface drawn after it lies behind.
+      {"marker over the surface", 783, 562, 255, 255, 255},
+      {"background", 200, 200, 0, 0, 0},
+      // Here the light falls on the back side: green lit, blue by ambient light only.
+      {"surface, lit green back", 900, 450, 23, 185, 23},
+      {"surface, dark blue front", 850, 520, 23, 23, 69},
+  };
+  expect_probes(probes, sizeof probes / sizeof probes[0], 150);
+  // Around the marker the surface shows.
+  unsigned char rgba[4];
+  offscreen_pixel(783, 620, rgba);
+  EXPECT_TRUE(rgba[1] > 50 || rgba[2] > 50) << (int)rgba[0] << "," << (int)rgba[1] << "," << (int)rgba[2];
+  EXPECT_LT(rgba[0], 40);
 }
 
-TEST(FramePixels, Frame60ShowsOnlyTheSurface)
-{
-    // The sheets near the singular corner sweep across the view and hide the
-    // cone and the marker.
-    render_frame_number(60);
-    ColourCounts n = count_colours();
-    EXPECT_EQ(n.red, 0);
-    EXPECT_EQ(n.white, 0);
-    EXPECT_GT(n.blue + n.green, 1024 * 768 / 3);
+TEST(FramePixels, Frame60ShowsOnlyTheSurface) {
+  // The sheets near the singular corner sweep across the view and hide the
+  // cone and the marker.
+  render_frame_number(60);
+  ColourCounts n = count_colours();
+  EXPECT_EQ(n.red, 0);
+  EXPECT_EQ(n.white, 0);
+  EXPECT_GT(n.blue + n.green, 1024 * 768 / 3);
 }
 
 }  // namespace

@@ -11,14 +11,14 @@ static void require(bool condition) {
   if (!condition) abort();
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // An exactly sized copy, so that any read past the NUL is caught.
-  char *line = (char *)malloc(size + 1);
+  char* line = (char*)malloc(size + 1);
   memcpy(line, data, size);
   line[size] = '\0';
-  const char *end = line + strlen(line);
+  const char* end = line + strlen(line);
 
-  const char *tail = command_tail(line, next_byte);
+  const char* tail = command_tail(line, next_byte);
   require(tail >= line && tail <= end);
   require(*tail == '\0' || (unsigned char)*tail > ' ');
 
@@ -35,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     require(*result.argument != ' ');
     break;
   case command_configure_parent:
-    if (result.argument) require(result.argument > tail && result.argument <= end && result.argument[-1] == ':');
+    if (result.argument)
+      require(result.argument > tail && result.argument <= end && result.argument[-1] == ':');
     break;
   default:
     require(false);

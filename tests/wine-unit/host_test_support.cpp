@@ -90,8 +90,8 @@ static void** import_slot(const char* library, const char* function) {
   BYTE* base = (BYTE*)GetModuleHandleA(nullptr);
   IMAGE_NT_HEADERS* headers = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
   IMAGE_DATA_DIRECTORY imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  for (IMAGE_IMPORT_DESCRIPTOR* entry = (IMAGE_IMPORT_DESCRIPTOR*)(base + imports.VirtualAddress); entry->Name;
-       ++entry) {
+  for (IMAGE_IMPORT_DESCRIPTOR* entry = (IMAGE_IMPORT_DESCRIPTOR*)(base + imports.VirtualAddress);
+       entry->Name; ++entry) {
     if (lstrcmpiA((const char*)(base + entry->Name), library) != 0) continue;
     IMAGE_THUNK_DATA* names = (IMAGE_THUNK_DATA*)(base + entry->OriginalFirstThunk);
     IMAGE_THUNK_DATA* slots = (IMAGE_THUNK_DATA*)(base + entry->FirstThunk);
@@ -122,7 +122,7 @@ static VOID WINAPI recording_sleep(DWORD milliseconds) {
 bool record_sleeps(std::vector<SleepCall>* log) {
   void** slot = import_slot("KERNEL32.dll", "Sleep");
   if (!slot) return false;
-  if (!platform_sleep) platform_sleep = (VOID(WINAPI*)(DWORD))*slot;
+  if (!platform_sleep) platform_sleep = (VOID(WINAPI*)(DWORD)) * slot;
   sleep_log = log;
   replace_slot(slot, log ? (void*)recording_sleep : (void*)platform_sleep);
   return true;
