@@ -31,6 +31,11 @@ endif()
 add_library(korv_command_scan STATIC host/command_scan.cpp)
 target_include_directories(korv_command_scan PUBLIC ${CMAKE_SOURCE_DIR})
 
+# Every C and C++ file of the project is in the house style of .clang-format.
+if(NOT KORV_SANITIZE)
+  add_test(NAME house_style COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-format)
+endif()
+
 add_subdirectory(tools)
 add_subdirectory(x11)
 add_subdirectory(tests/native)
