@@ -13,16 +13,7 @@ static const UINT_PTR frame_timer = 1;
 static const UINT frame_period_ms = 10;
 
 static void create_gl_context(HWND window, HDC* dc, HGLRC* rc) {
-  PIXELFORMATDESCRIPTOR format = {};
-  format.nSize = sizeof format;
-  format.nVersion = 1;
-  // Depth bits and drawing to a window are asked for explicitly: without them
-  // many drivers give no depth buffer and the depth test does nothing.
-  format.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-  format.iPixelType = PFD_TYPE_RGBA;
-  format.cColorBits = 24;
-  format.cDepthBits = 24;
-  format.iLayerType = PFD_MAIN_PLANE;
+  PIXELFORMATDESCRIPTOR format = saver_pixel_format();
   *dc = GetDC(window);
   int number = ChoosePixelFormat(*dc, &format);
   SetPixelFormat(*dc, number, &format);

@@ -10,18 +10,14 @@
 #include <GL/gl.h>
 #include <string.h>
 
+#include "scene/scene_window.h"
+
 static bool use_gl;
 static HDC gl_dc;
 static HGLRC gl_rc;
 
 static void start_gl(HWND window) {
-  PIXELFORMATDESCRIPTOR format = {};
-  format.nSize = sizeof format;
-  format.nVersion = 1;
-  format.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-  format.iPixelType = PFD_TYPE_RGBA;
-  format.cColorBits = 24;
-  format.cDepthBits = 24;
+  PIXELFORMATDESCRIPTOR format = saver_pixel_format();
   gl_dc = GetDC(window);
   SetPixelFormat(gl_dc, ChoosePixelFormat(gl_dc, &format), &format);
   gl_rc = wglCreateContext(gl_dc);
