@@ -1,5 +1,6 @@
 // The test build's side of the seam in hooks/test_hooks.h: log lines for the
-// tests, the fault on request, the test's Windows directory and copy fault.
+// tests, the fault on request, the test's Windows directory and copy fault,
+// and the stopped clock of the password check.
 // Linked only into test programs, never into the shipped one.
 #include "hooks/test_hooks.h"
 
@@ -10,6 +11,8 @@
 #include <string.h>
 
 long copy_fault_after = -1;
+int fake_tick_set = 0;
+unsigned long fake_tick = 0;
 
 // Frames drawn by the current window, and the frame that is to fault.
 static unsigned long frames_drawn = 0;
@@ -69,4 +72,10 @@ bool test_hook_windows_directory(const char** directory) {
 
 bool test_hook_copy_fault(long written) {
   return copy_fault_after >= 0 && written >= copy_fault_after;
+}
+
+bool test_hook_tick_count(unsigned long* tick) {
+  if (!fake_tick_set) return false;
+  *tick = fake_tick;
+  return true;
 }

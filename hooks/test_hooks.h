@@ -28,6 +28,13 @@ bool test_hook_windows_directory(const char** directory);
 bool test_hook_copy_fault(long written);
 // The byte count after which test_hook_copy_fault fails a copy; -1: never.
 extern long copy_fault_after;
+// The clock of the password check's pause between checks: answers whether a
+// test has stopped the clock, and its tick count through `tick`.
+bool test_hook_tick_count(unsigned long* tick);
+// A test's stopped clock: while fake_tick_set is nonzero, the password check
+// reads fake_tick instead of the platform's tick count.
+extern int fake_tick_set;
+extern unsigned long fake_tick;
 
 #else
 
@@ -39,6 +46,9 @@ inline bool test_hook_windows_directory(const char**) {
   return false;
 }
 inline bool test_hook_copy_fault(long) {
+  return false;
+}
+inline bool test_hook_tick_count(unsigned long*) {
   return false;
 }
 

@@ -29,6 +29,14 @@ extern int close_allowed;
 extern int check_in_progress;
 extern DWORD last_attempt_tick;
 
+// Starting values other than 0.
+const unsigned int initial_mouse_threshold = 4;  // pixels of movement, summed over both axes
+const DWORD no_attempt_yet = 0xFFFFFFFFu;        // last_attempt_tick before the first check
+
+// Puts every variable above back to its starting value (a program that runs
+// the host's procedures more than once in one process: the unit tests).
+void reset_host_state();
+
 // Exit code of a run that a fault ended after the platform reported it.
 const int fault_exit_code = 3;
 // run_saver's answer when the window class or the window cannot be created.

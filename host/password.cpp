@@ -7,7 +7,13 @@
 
 // Shortest pause between the end of one check and the start of the next.
 static const DWORD retry_interval_ms = 200;
-static const DWORD no_attempt = 0xFFFFFFFFu;
+
+// The platform's tick count, or the test build's stopped clock.
+static DWORD current_tick() {
+  unsigned long tick;
+  if (test_hook_tick_count(&tick)) return (DWORD)tick;
+  return GetTickCount();
+}
 
 DWORD tick_elapsed(DWORD earlier, DWORD later) {
   return later - earlier;  // unsigned: right across a wrap of the tick counter
@@ -61,8 +67,8 @@ int verify_password(HWND window) {
     close_allowed = 1;
     return 1;
   }
-  DWORD now = GetTickCount();
-  if (last_attempt_tick != no_attempt && tick_elapsed(last_attempt_tick, now) < retry_interval_ms)
+  DWORD now = current_tick();
+  if (last_attempt_tick != no_attempt_yet && tick_elapsed(last_attempt_tick, now) < retry_interval_ms)
     return close_allowed;
   check_in_progress = 1;
   // Up to two pending frames are dropped before the checker's dialog appears.
@@ -74,7 +80,7 @@ int verify_password(HWND window) {
   close_allowed = (int)SendMessageA(window, WM_APP, 0, 0);
   check_in_progress = 0;
   if (!close_allowed) SetCursor(nullptr);
-  last_attempt_tick = GetTickCount();
+  last_attempt_tick = current_tick();
   return close_allowed;
 }
 

@@ -13,11 +13,12 @@ float tilt_angle;
 float spin_angle;
 float light_angle;
 
-const float light0_ambient[4] = {0.7f, 0.7f, 0.7f, 1.0f};
-const float light0_diffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
-const float light0_specular[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-const float light0_position[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-// The materials of the red cone and of the surface's two sides.
+// The orbiting light, and the materials of the red cone and of the surface's
+// two sides.
+static const float light0_ambient[4] = {0.7f, 0.7f, 0.7f, 1.0f};
+static const float light0_diffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
+static const float light0_specular[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+static const float light0_position[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 static const float cone_ambient[4] = {0.3f, 0.1f, 0.1f, 1.0f};
 static const float cone_diffuse[4] = {1.0f, 0.0f, 0.0f, 1.0f};
 static const float cone_specular[4] = {1.0f, 1.0f, 1.0f, 1.0f};
@@ -36,9 +37,13 @@ static double step_angle(float* angle, double step) {
   return sum;
 }
 
-void init_scene(int width, int height) {
+void apply_scene_projection(int width, int height) {
   // A client area of no height would give a non-finite aspect ratio.
   if (height <= 0) height = 1;
+  gluPerspective(45.0, (double)width / (double)height, 0.3, 17.0);
+}
+
+void init_scene(int width, int height) {
   glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
   glClearDepth(1.0);
   glEnable(GL_DEPTH_TEST);
@@ -49,7 +54,7 @@ void init_scene(int width, int height) {
   glLightModelf(GL_LIGHT_MODEL_TWO_SIDE, 1.0f);
   glEnable(GL_LIGHT0);
   glMatrixMode(GL_PROJECTION);
-  gluPerspective(45.0, (double)width / (double)height, 0.3, 17.0);
+  apply_scene_projection(width, height);
   glMatrixMode(GL_MODELVIEW);
   camera_distance = 4.5f;
   tilt_angle = 0.0f;

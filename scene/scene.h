@@ -6,12 +6,11 @@ extern float tilt_angle;   // degrees, plus 4/3 per frame
 extern float spin_angle;   // degrees, plus 5/6 per frame
 extern float light_angle;  // degrees, plus 6 per frame; init_scene leaves it alone
 
-extern const float light0_ambient[4];
-extern const float light0_diffuse[4];
-extern const float light0_specular[4];
-extern const float light0_position[4];
-
 void init_scene(int width, int height);
+// The scene's perspective for a width x height viewport (45 degrees of view,
+// near plane 0.3, far plane 17), multiplied onto the current matrix; a height
+// of 0 or less counts as 1. Used by init_scene and resize_scene.
+void apply_scene_projection(int width, int height);
 // For a window that changed size: the viewport covers width x height and the
 // projection is set afresh, the same one init_scene sets up. Leaves the
 // modelview matrix current, as init_scene does.

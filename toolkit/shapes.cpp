@@ -62,6 +62,18 @@ unsigned add_list(int kind, double* params, int count) {
   return list;
 }
 
+void clear_shape_cache() {
+  for (ListNode*& head : list_heads) {
+    while (head) {
+      ListNode* older = head->next;
+      glDeleteLists(head->list, 1);
+      std::free(head->params);
+      std::free(head);
+      head = older;
+    }
+  }
+}
+
 void load_dodecahedron_vertices() {
   double r = std::sqrt(2.0 / (3.0 + std::sqrt(5.0)));                          // 1/phi
   double t = 1.0 + std::sqrt(2.0 * r - (2.0 - 6.0 / (3.0 + std::sqrt(5.0))));  // phi

@@ -39,6 +39,11 @@ unsigned find_list(int kind, const double* params, int count);
 // no node or no name can be had (or the kind is out of range): the caller
 // keeps `params` and draws without caching.
 unsigned add_list(int kind, double* params, int count);
+// Empties the cache: deletes every cached display list in the current context
+// and frees the nodes and their parameters. The saver never calls it (its
+// shapes live as long as the process); a program that starts over with an
+// empty cache in the same context does.
+void clear_shape_cache();
 // Parameter equality as the cache sees it: only ordered, unequal values
 // differ (a not-a-number equals anything, +0 equals -0); count <= 0 matches.
 bool compare_params(const double* a, const double* b, int count);

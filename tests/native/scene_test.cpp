@@ -136,11 +136,14 @@ TEST(SceneSetup, LightsTheSceneWithTwoSidedLighting) {
   GLfloat two_side = 0, v[4];
   glGetFloatv(GL_LIGHT_MODEL_TWO_SIDE, &two_side);
   EXPECT_EQ(two_side, 1.0f);
+  // A grey light of ambient 0.7 and diffuse 0.8, with a white highlight.
   struct {
     GLenum name;
-    const float* want;
-  } lights[] = {{GL_AMBIENT, light0_ambient}, {GL_DIFFUSE, light0_diffuse}, {GL_SPECULAR, light0_specular}};
-  for (auto l : lights) {
+    float want[4];
+  } lights[] = {{GL_AMBIENT, {0.7f, 0.7f, 0.7f, 1.0f}},
+                {GL_DIFFUSE, {0.8f, 0.8f, 0.8f, 1.0f}},
+                {GL_SPECULAR, {1.0f, 1.0f, 1.0f, 1.0f}}};
+  for (const auto& l : lights) {
     glGetLightfv(GL_LIGHT0, l.name, v);
     for (int c = 0; c < 4; c++) EXPECT_EQ(v[c], l.want[c]);
   }

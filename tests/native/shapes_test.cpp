@@ -30,21 +30,13 @@ int node_count(int kind) {
   return n;
 }
 
-// Each test starts with an empty cache (the old nodes and the parameters they
-// own are freed; their display lists stay, unused), the modelling stack at
-// depth 0 and an orthographic view of the cube [-2, 2]^3.
+// Each test starts with an empty cache, the modelling stack at depth 0 and an
+// orthographic view of the cube [-2, 2]^3.
 class Shapes : public ::testing::Test {
  protected:
   void SetUp() override {
     use_context(view_size, view_size);
-    for (ListNode*& head : list_heads) {
-      while (head) {
-        ListNode* older = head->next;
-        std::free(head->params);
-        std::free(head);
-        head = older;
-      }
-    }
+    clear_shape_cache();
     m_depth = 0;
     reset_matrices();
     glMatrixMode(GL_PROJECTION);
@@ -193,6 +185,26 @@ TEST_F(Shapes, ConesAreCachedPerParameterPairAndApartFromDodecahedra) {
       EXPECT_EQ(list_heads[kind], nullptr) << kind;
     }
   }
+}
+
+TEST_F(Shapes, ClearingTheCacheDeletesItsListsAndStartsOver) {
+  solid_dodecahedron(0.1);
+  solid_dodecahedron(0.2);
+  solid_cone(0.3, 0.6);
+  unsigned lists[3] = {list_heads[SHAPE_SOLID_DODECAHEDRON]->list,
+                       list_heads[SHAPE_SOLID_DODECAHEDRON]->next->list, list_heads[SHAPE_CONE]->list};
+  clear_shape_cache();
+  for (int kind = 0; kind < SHAPE_KINDS; kind++) EXPECT_EQ(list_heads[kind], nullptr) << kind;
+  for (unsigned list : lists) EXPECT_FALSE(glIsList(list)) << list;
+  double size[1] = {0.1};
+  EXPECT_EQ(find_list(SHAPE_SOLID_DODECAHEDRON, size, 1), 0u);
+  // The next draw compiles afresh and draws the whole shape.
+  auto again = capture_feedback(GL_3D, 10000, [] { solid_dodecahedron(0.1); });
+  EXPECT_EQ(triangle_count(again), 36);
+  EXPECT_EQ(node_count(SHAPE_SOLID_DODECAHEDRON), 1);
+  clear_shape_cache();  // an empty cache clears too
+  EXPECT_EQ(list_heads[SHAPE_SOLID_DODECAHEDRON], nullptr);
+  EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
 }
 
 TEST_F(Shapes, NotANumberSizeReplaysTheCachedDodecahedron) {

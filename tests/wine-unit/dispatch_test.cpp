@@ -24,6 +24,67 @@ HWND dead_window() {
 
 }  // namespace
 
+namespace {
+// The host's variables as the program starts, read before any test runs.
+struct HostValues {
+  HINSTANCE instance;
+  int win9x, preview;
+  HWND window;
+  UINT autoplay;
+  POINT reference;
+  unsigned int threshold;
+  HMODULE module;
+  verify_password_fn check;
+  int allowed, in_progress;
+  DWORD last_attempt;
+};
+
+HostValues host_values() {
+  return HostValues{saver_instance,   is_win9x,        preview_mode,      saver_window,
+                    autoplay_message, reference_point, mouse_threshold,   verifier_module,
+                    verifier,         close_allowed,   check_in_progress, last_attempt_tick};
+}
+
+const HostValues values_at_start = host_values();
+
+BOOL WINAPI any_verifier(HWND) {
+  return 1;
+}
+}  // namespace
+
+TEST_CASE("reset_host_state gives back the values the program starts with") {
+  // As the program starts: 0 everywhere but the mouse threshold and the
+  // "no check yet" mark.
+  CHECK(values_at_start.threshold == 4u);
+  CHECK(values_at_start.last_attempt == 0xFFFFFFFFu);
+  CHECK(values_at_start.instance == nullptr);
+  CHECK((values_at_start.check == nullptr));  // bracketed: doctest cannot print a function pointer
+  saver_instance = GetModuleHandleA(nullptr);
+  is_win9x = preview_mode = close_allowed = check_in_progress = 1;
+  saver_window = GetDesktopWindow();
+  autoplay_message = 0xC123;
+  reference_point = POINT{17, 23};
+  mouse_threshold = 99;
+  verifier_module = GetModuleHandleA("kernel32.dll");
+  verifier = any_verifier;
+  last_attempt_tick = 1234;
+  reset_host_state();
+  HostValues now = host_values();
+  CHECK(now.instance == values_at_start.instance);
+  CHECK(now.win9x == values_at_start.win9x);
+  CHECK(now.preview == values_at_start.preview);
+  CHECK(now.window == values_at_start.window);
+  CHECK(now.autoplay == values_at_start.autoplay);
+  CHECK(now.reference.x == values_at_start.reference.x);
+  CHECK(now.reference.y == values_at_start.reference.y);
+  CHECK(now.threshold == values_at_start.threshold);
+  CHECK(now.module == values_at_start.module);
+  CHECK((now.check == values_at_start.check));
+  CHECK(now.allowed == values_at_start.allowed);
+  CHECK(now.in_progress == values_at_start.in_progress);
+  CHECK(now.last_attempt == values_at_start.last_attempt);
+}
+
 TEST_CASE("commands that fail give -1 without a window") {
   reset_host_state();
   char dead_preview[32];

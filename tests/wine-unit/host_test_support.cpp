@@ -23,19 +23,6 @@ static void register_classes() {
   registered = true;
 }
 
-void reset_host_state() {
-  is_win9x = 0;
-  preview_mode = 0;
-  autoplay_message = 0;
-  reference_point = POINT{0, 0};
-  mouse_threshold = 4;
-  verifier_module = nullptr;
-  verifier = nullptr;
-  close_allowed = 0;
-  check_in_progress = 0;
-  last_attempt_tick = 0xFFFFFFFFu;
-}
-
 void drain_queue() {
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {

@@ -1,13 +1,11 @@
 // Shared helpers of the host's unit tests under Wine: real windows driven by
-// the saver's own window procedure, and the process-wide host state reset
-// between tests.
+// the saver's own window procedure. Between tests the host's own
+// reset_host_state puts its process-wide state back.
 #pragma once
 #include "host/host_state.h"
+#include "hooks/test_hooks.h"
 
 #include <vector>
-
-// Puts every host variable that the tests touch back to its start value.
-void reset_host_state();
 
 // A saver window of a test class that uses saver_window_proc.  Full screen
 // mode is a small top-level popup (the rules do not depend on its size);

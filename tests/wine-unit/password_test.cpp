@@ -70,7 +70,7 @@ TEST_CASE("without a verifier the first close is allowed and nothing is asked") 
   is_win9x = 1;
   CHECK(verify_password(saver.window) == 1);
   CHECK(close_allowed == 1);
-  CHECK(last_attempt_tick == 0xFFFFFFFFu);
+  CHECK(last_attempt_tick == 0xFFFFFFFFu);  // still "no check yet"
   close_test_saver(saver);
 }
 
@@ -83,35 +83,71 @@ TEST_CASE("a check that runs refuses a second one at once") {
   close_test_saver(saver);
 }
 
+// The pause between checks is read from the test build's stopped clock, so
+// that no case depends on how fast this machine runs it.
+struct StoppedClock {
+  explicit StoppedClock(unsigned long tick) {
+    fake_tick = tick;
+    fake_tick_set = 1;
+  }
+  ~StoppedClock() { fake_tick_set = 0; }
+};
+
 TEST_CASE("a close within 200 ms of the last check is refused without asking") {
-  TestSaver saver = open_win9x_saver(1);
-  last_attempt_tick = GetTickCount() - 20;
-  CHECK(verify_password(saver.window) == 0);
-  CHECK(verifier_calls == 0);
-  // Long after the last check, or with no check yet, the verifier is asked.
-  last_attempt_tick = GetTickCount() - 100000;
-  CHECK(verify_password(saver.window) == 1);
-  CHECK(verifier_calls == 1);
-  close_allowed = 0;
-  last_attempt_tick = 0xFFFFFFFFu;
-  CHECK(verify_password(saver.window) == 1);
-  CHECK(verifier_calls == 2);
-  close_test_saver(saver);
+  struct {
+    DWORD last, now;
+    bool asked;
+  } cases[] = {
+      {5000, 5000, false},        {5000, 5020, false},
+      {5000, 5199, false},        {5000, 5200, true},
+      {5000, 105000, true},       {0xFFFFFFA0u, 0x40u, false},  // across the wrap
+      {0xFFFFFFA0u, 0x68u, true}, {0xFFFFFFFEu, 197u, false},
+      {0xFFFFFFFEu, 198u, true},  {no_attempt_yet, 5000, true},
+      {no_attempt_yet, 0, true},
+  };
+  for (const auto& c : cases) {
+    CAPTURE(c.last);
+    CAPTURE(c.now);
+    TestSaver saver = open_win9x_saver(1);
+    StoppedClock clock(c.now);
+    last_attempt_tick = c.last;
+    CHECK(verify_password(saver.window) == (c.asked ? 1 : 0));
+    CHECK(verifier_calls == (c.asked ? 1 : 0));
+    // An asked check records when it ended; a refused one leaves the record.
+    CHECK(last_attempt_tick == (c.asked ? c.now : c.last));
+    close_test_saver(saver);
+  }
 }
 
 TEST_CASE("a refused check keeps the saver closed to input and records its end") {
   TestSaver saver = open_win9x_saver(0);
-  DWORD before = GetTickCount();
+  StoppedClock clock(70000);
   CHECK(verify_password(saver.window) == 0);
   CHECK(verifier_calls == 1);
   CHECK(in_progress_during_check == 1);
   CHECK(check_in_progress == 0);
   CHECK(close_allowed == 0);
-  CHECK(last_attempt_tick != 0xFFFFFFFFu);
-  CHECK(tick_elapsed(before, last_attempt_tick) < 0x80000000u);  // not before the check began
-  // Straight away again: inside the 200 ms, not asked.
+  CHECK(last_attempt_tick == 70000u);
+  // Straight away again, and up to 199 ms later: not asked.
+  CHECK(verify_password(saver.window) == 0);
+  fake_tick = 70199;
   CHECK(verify_password(saver.window) == 0);
   CHECK(verifier_calls == 1);
+  // 200 ms after the refused check ended, the verifier is asked again.
+  fake_tick = 70200;
+  CHECK(verify_password(saver.window) == 0);
+  CHECK(verifier_calls == 2);
+  CHECK(last_attempt_tick == 70200u);
+  close_test_saver(saver);
+}
+
+TEST_CASE("the check's end is taken from the platform's clock when no test stops it") {
+  TestSaver saver = open_win9x_saver(0);
+  DWORD before = GetTickCount();
+  CHECK(verify_password(saver.window) == 0);
+  DWORD after = GetTickCount();
+  CHECK(last_attempt_tick != no_attempt_yet);
+  CHECK(tick_elapsed(before, last_attempt_tick) <= tick_elapsed(before, after));
   close_test_saver(saver);
 }
 
