@@ -56,7 +56,8 @@ static int on_x_error(Display* d, XErrorEvent* e) {
 
 // The connection is gone: nothing can be released any more.
 static int on_x_io_error(Display*) {
-  std::fprintf(stderr, "korvanthel: lost the connection to display '%s'\n", state.display_name);
+  std::fprintf(stderr, "korvanthel: lost the connection to display '%s'\n",
+               state.display_name ? state.display_name : "");
   std::fflush(stderr);
   _exit(1);
   return 0;

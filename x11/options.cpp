@@ -64,12 +64,16 @@ bool parse_geometry(const char* text, int* width, int* height) {
   return true;
 }
 
+static bool is_control(char c) {
+  return (unsigned char)c < ' ' || c == 0x7f;
+}
+
 // Shows every control character of the text in `error` as '?', so that
 // an argument with a newline in it still makes one line.
 static void keep_one_line(char* error, size_t error_size) {
   if (!error || !error_size) return;
   for (char* p = error; *p; p++)
-    if ((unsigned char)*p < ' ' || *p == 0x7f) *p = '?';
+    if (is_control(*p)) *p = '?';
 }
 
 // Writes one line about what is wrong into `error` and answers false.
@@ -126,7 +130,7 @@ static bool read_geometry(const char* value, saver_options* o) {
 static bool read_display(const char* value, saver_options* o) {
   if (!std::strchr(value, ':')) return false;
   for (const char* p = value; *p; p++)
-    if ((unsigned char)*p < ' ' || *p == 0x7f) return false;
+    if (is_control(*p)) return false;
   o->display_name = value;
   return true;
 }
