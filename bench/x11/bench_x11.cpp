@@ -23,7 +23,7 @@ static long frames_drawn;
 static long long measure_start_us = -1;  // start of the first measured frame
 static long measured_frames;
 static long long measured_busy_us;
-static long long measured_span_us;  // from measure_start_us to the run's last frame start or end
+static long long measured_span_us;  // from measure_start_us to the loop's last question whether to end
 static frame_meter last_meter;
 
 bool loop_hook_end_run(long long start_us) {

@@ -126,9 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   argv[argc] = nullptr;
 
   check_options(argc, argv, error_size);
-  for (int i = 1; i < argc; i++) {
-    check_window_id(argv[i]);
-  }
+  for (int i = 1; i < argc; i++) check_window_id(argv[i]);
   unsigned long id = 1;
   char error[8];
   require(root_target_window(nullptr, &id, error, sizeof error) && id == 0);

@@ -57,14 +57,7 @@ TEST(X11Options, AcceptsEveryFormTheDaemonTheDialogAndUsersPass) {
       {{"-geometry", "16384x16384"}, target_own_window, 0, 10000, false, 16384, 16384},
       {{"-display", ":0"}, target_own_window, 0, 10000, false, 1024, 768, ":0"},
       {{"--display", "host:0.1", "--root"}, target_root, 0, 10000, false, 1024, 768, "host:0.1"},
-      {{"-display", "[::1]:3", "-window-id", "0x20"},
-       target_window_id,
-       0x20,
-       10000,
-       false,
-       1024,
-       768,
-       "[::1]:3"},
+      {{"-display", "[::1]:3", "-window-id", "32"}, target_window_id, 32, 10000, false, 1024, 768, "[::1]:3"},
       {{"-display", ":1", "-display", ":2"}, target_own_window, 0, 10000, false, 1024, 768, ":2"},
   };
   for (const good_case& c : cases) {
