@@ -17,15 +17,10 @@
 #include "scene/scene.h"
 #include "x11/fps_overlay.h"
 #include "x11/glx_window.h"
+#include "x11/loop_hooks.h"
+#include "x11/pacing.h"
 
-long frames_drawn;
-frame_meter meter;
-long long run_limit_us;
-long long measure_after_us;
-long measured_frames;
-long long measured_busy_us;
-long long measured_span_us;
-
+static frame_meter meter;  // what -fps shows
 static sigset_t stop_signals;
 static int signal_fd = -1;
 static int stop_signal;  // the signal that ends the run, 0 for none
@@ -54,14 +49,14 @@ static void read_stop_signal() {
 }
 
 static bool should_stop() {
-  return stop_signal || window_gone || quit_requested || unexpected_x_error;
+  return stop_signal || target_done();
 }
 
 // Waits up to `timeout_us` for X input or a stop signal, handling both.
 static void wait_for_input(long long timeout_us) {
   fd_set readable;
   FD_ZERO(&readable);
-  int x_fd = ConnectionNumber(display);
+  int x_fd = ConnectionNumber(target.display);
   FD_SET(x_fd, &readable);
   FD_SET(signal_fd, &readable);
   timeval timeout;
@@ -72,19 +67,26 @@ static void wait_for_input(long long timeout_us) {
   handle_pending_events();
 }
 
-static void draw_one_frame(bool overlay) {
-  if (size_changed) {
-    resize_scene(window_width, window_height);
-    size_changed = false;
+// Sleeps until `wake_us` on the monotonic clock, handling X input and stop
+// signals meanwhile; returns early when the run should stop.
+static void wait_until(long long wake_us) {
+  while (!should_stop()) {
+    long long left = wake_us - monotonic_us();
+    if (left <= 0) break;
+    wait_for_input(left);
   }
+}
+
+static void draw_one_frame(bool overlay) {
+  if (take_size_change()) resize_scene(target.width, target.height);
   draw_frame();
   if (overlay) {
     char line1[32], line2[32];
     format_meter(&meter, line1, sizeof line1, line2, sizeof line2);
-    overlay_draw(window_width, window_height, line1, line2);
+    overlay_draw(target.width, target.height, line1, line2);
   }
-  if (double_buffered)
-    glXSwapBuffers(display, target_window);
+  if (target.double_buffered)
+    glXSwapBuffers(target.display, target.window);
   else
     glFinish();
 }
@@ -99,60 +101,39 @@ static void keep_freed_heap() {
   mallopt(M_TOP_PAD, 16 << 20);
 }
 
-int run_saver(const saver_options* options) {
+int run_x11_saver(const saver_options* options) {
   keep_freed_heap();
-  if (!open_target(options)) return window_gone ? 0 : 1;
-  init_scene(window_width, window_height);
+  if (!open_target(options)) return target_gone() ? 0 : 1;
+  init_scene(target.width, target.height);
   bool overlay = false;
   if (options->show_fps) {
-    overlay = overlay_open(display, window_width >= 480 ? overlay_fonts : small_overlay_fonts);
+    overlay = overlay_open(target.display, target.width >= 480 ? overlay_fonts : small_overlay_fonts);
     if (!overlay) std::fprintf(stderr, "korvanthel: no font for the -fps overlay; running without it\n");
   }
   meter_reset(&meter);
-  long long period = options->delay_us;
-  long long run_start = monotonic_us();
   handle_pending_events();
   read_stop_signal();
-  long long measure_start = -1;
   long long period_start = monotonic_us();
   while (!should_stop()) {
     long long start = monotonic_us();
-    if (measure_start >= 0) measured_span_us = start - measure_start;
-    if (run_limit_us > 0 && start - run_start >= run_limit_us) break;
+    if (loop_hook_end_run(start)) break;
     meter_frame_start(&meter, start);
     draw_one_frame(overlay);
     long long end = monotonic_us();
     meter_frame_end(&meter, start, end);
-    frames_drawn++;
-    if (start - run_start >= measure_after_us) {
-      if (measure_start < 0) measure_start = start;
-      measured_frames++;
-      measured_busy_us += end - start;
-    }
+    loop_hook_frame_drawn(start, end, &meter);
 
     // Events and signals are read at least once per frame, also when no
     // time is left; then the rest of the period is slept in select().
     read_stop_signal();
     handle_pending_events();
-    long long next = next_period_start(period_start, period, monotonic_us());
-    for (;;) {
-      if (should_stop()) break;
-      long long left = time_left_us(period_start, period, monotonic_us());
-      if (left <= 0) break;
-      wait_for_input(left);
-    }
-    period_start = next;
-    if (unexpected_x_error && !window_gone && !target_exists()) window_gone = true;
+    frame_pace pace = pace_frame(period_start, options->delay_us, monotonic_us());
+    wait_until(pace.wake_us);
+    period_start = pace.next_period_start_us;
   }
 
-  int code = 0;
-  if (window_gone) {
-    unexpected_x_error = false;  // errors of a vanished window are its end
-  } else if (unexpected_x_error) {
-    report_x_error();
-    code = 1;
-  }
-  if (overlay) overlay_close(display);
+  int code = target_exit_code();
+  if (overlay) overlay_close(target.display);
   close_target();
   if (stop_signal) {
     // End by the same signal, with its default action, so that whoever sent

@@ -1,5 +1,7 @@
 // Finding or creating the saver's window and its GLX context, and the X
-// events and errors that concern it.
+// events and errors that concern it. This file alone writes the host's X
+// state: the connection and window (`target`) and how the run on the window
+// stands.
 #include "x11/glx_window.h"
 
 #include <X11/Xatom.h>
@@ -11,54 +13,51 @@
 #include <cstring>
 #include <unistd.h>
 
-Display* display;
-Window target_window;
-bool own_window;
-GLXContext context;
-bool double_buffered;
-int window_width;
-int window_height;
-bool size_changed;
-bool window_gone;
-bool quit_requested;
-bool unexpected_x_error;
+static x_target state;
+const x_target& target = state;
+
+// How the run on the window stands: set by the event and error handlers,
+// taken by the frame loop through the functions of glx_window.h.
+static bool size_changed;      // a ConfigureNotify brought a new size, not yet taken
+static bool gone;              // the window has gone under the program
+static bool quit_asked;        // q, Q, Escape or WM_DELETE_WINDOW on its own window
+static bool error_seen;        // an X error that did not name the window
+static char first_error[200];  // the first of them, told if the window's end does not explain it
 
 static Atom wm_protocols;
 static Atom wm_delete_window;
 static Colormap own_colormap;
-static bool probing;           // errors are expected while probing a window id
-static bool probe_failed;      // an error arrived during the probe
-static char first_error[200];  // the first unexpected error, told if the window still exists
+static bool probing;       // errors are expected while probing a window id
+static bool probe_failed;  // an error arrived during the probe
 
-// Xlib reports asynchronous errors here. Errors for the saver's own window
-// after its end (the preview closed under it) are the normal end of a
-// preview; errors during a probe are its answer; anything else is noted and
-// ends the frame loop.
+// Xlib reports asynchronous errors here. Errors during a probe are its
+// answer; an error saying that the window (or its drawable) no longer
+// exists is the window's end; anything else is noted and ends the frame
+// loop, and whether the window's end explains it is decided afterwards
+// (explained_by_window_end).
 static int on_x_error(Display* d, XErrorEvent* e) {
   if (probing) {
     probe_failed = true;
     return 0;
   }
-  if (window_gone) return 0;
-  if (e->resourceid == target_window && (e->error_code == BadWindow || e->error_code == BadDrawable)) {
-    window_gone = true;
+  if (e->resourceid == state.window && (e->error_code == BadWindow || e->error_code == BadDrawable)) {
+    gone = true;
     return 0;
   }
-  // Whether the window still exists is checked after the frame (errors of
-  // GLX drawables name ids of their own); only then is the error told.
-  if (!unexpected_x_error) {
+  if (!error_seen) {
     char text[120];
     XGetErrorText(d, e->error_code, text, sizeof text);
     std::snprintf(first_error, sizeof first_error, "X error: %s (request %d.%d, resource 0x%lx)", text,
                   e->request_code, e->minor_code, e->resourceid);
   }
-  unexpected_x_error = true;
+  error_seen = true;
   return 0;
 }
 
 // The connection is gone: nothing can be released any more.
 static int on_x_io_error(Display*) {
-  std::fprintf(stderr, "korvanthel: lost the connection to the X server\n");
+  std::fprintf(stderr, "korvanthel: lost the connection to display '%s'\n",
+               state.display_name ? state.display_name : "");
   std::fflush(stderr);
   _exit(1);
   return 0;
@@ -71,35 +70,32 @@ static XVisualInfo* visual_for_window(const XWindowAttributes* attributes) {
   pattern.visualid = XVisualIDFromVisual(attributes->visual);
   pattern.screen = XScreenNumberOfScreen(attributes->screen);
   int count = 0;
-  XVisualInfo* info = XGetVisualInfo(display, VisualIDMask | VisualScreenMask, &pattern, &count);
+  XVisualInfo* info = XGetVisualInfo(state.display, VisualIDMask | VisualScreenMask, &pattern, &count);
   if (!info || count < 1) {
-    std::fprintf(stderr, "korvanthel: window 0x%lx: its visual 0x%lx is unknown\n", target_window,
+    std::fprintf(stderr, "korvanthel: window 0x%lx: its visual 0x%lx is unknown\n", state.window,
                  pattern.visualid);
     return nullptr;
   }
   int use_gl = 0, rgba = 0, depth = 0, doublebuffer = 0;
-  if (glXGetConfig(display, info, GLX_USE_GL, &use_gl) != 0 || !use_gl) {
-    std::fprintf(stderr, "korvanthel: window 0x%lx: its visual 0x%lx has no OpenGL\n", target_window,
-                 pattern.visualid);
+  const char* lacks = nullptr;
+  if (glXGetConfig(state.display, info, GLX_USE_GL, &use_gl) != 0 || !use_gl) {
+    lacks = "OpenGL";
+  } else {
+    glXGetConfig(state.display, info, GLX_RGBA, &rgba);
+    glXGetConfig(state.display, info, GLX_DEPTH_SIZE, &depth);
+    glXGetConfig(state.display, info, GLX_DOUBLEBUFFER, &doublebuffer);
+    if (!rgba)
+      lacks = "RGBA OpenGL";
+    else if (depth <= 0)
+      lacks = "depth buffer";
+  }
+  if (lacks) {
+    std::fprintf(stderr, "korvanthel: window 0x%lx: its visual 0x%lx has no %s\n", state.window,
+                 pattern.visualid, lacks);
     XFree(info);
     return nullptr;
   }
-  glXGetConfig(display, info, GLX_RGBA, &rgba);
-  glXGetConfig(display, info, GLX_DEPTH_SIZE, &depth);
-  glXGetConfig(display, info, GLX_DOUBLEBUFFER, &doublebuffer);
-  if (!rgba) {
-    std::fprintf(stderr, "korvanthel: window 0x%lx: its visual 0x%lx has no RGBA OpenGL\n", target_window,
-                 pattern.visualid);
-    XFree(info);
-    return nullptr;
-  }
-  if (depth <= 0) {
-    std::fprintf(stderr, "korvanthel: window 0x%lx: its visual 0x%lx has no depth buffer\n", target_window,
-                 pattern.visualid);
-    XFree(info);
-    return nullptr;
-  }
-  double_buffered = doublebuffer != 0;
+  state.double_buffered = doublebuffer != 0;
   return info;
 }
 
@@ -110,15 +106,18 @@ static XVisualInfo* choose_own_visual() {
   int any_depth[] = {
       GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 1, GLX_GREEN_SIZE, 1, GLX_BLUE_SIZE, 1, GLX_DEPTH_SIZE, 1,
       None};
-  int screen = DefaultScreen(display);
-  XVisualInfo* info = glXChooseVisual(display, screen, deep);
-  if (!info) info = glXChooseVisual(display, screen, any_depth);
+  int screen = DefaultScreen(state.display);
+  XVisualInfo* info = glXChooseVisual(state.display, screen, deep);
+  if (!info) info = glXChooseVisual(state.display, screen, any_depth);
   if (!info) std::fprintf(stderr, "korvanthel: no double-buffered RGBA visual with a depth buffer\n");
-  double_buffered = true;
+  state.double_buffered = true;
   return info;
 }
 
-static bool create_own_window(const saver_options* options, XVisualInfo* info) {
+// Creates and maps the program's own window, titled "Korvanthel", with the
+// window manager's close offered.
+static void create_own_window(const saver_options* options, const XVisualInfo* info) {
+  Display* display = state.display;
   Window root = RootWindow(display, info->screen);
   own_colormap = XCreateColormap(display, root, info->visual, AllocNone);
   XSetWindowAttributes set = {};
@@ -126,23 +125,23 @@ static bool create_own_window(const saver_options* options, XVisualInfo* info) {
   set.background_pixel = BlackPixel(display, info->screen);
   set.border_pixel = 0;
   set.event_mask = StructureNotifyMask | KeyPressMask | ExposureMask;
-  target_window =
+  Window w =
       XCreateWindow(display, root, 0, 0, (unsigned)options->width, (unsigned)options->height, 0, info->depth,
                     InputOutput, info->visual, CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &set);
-  own_window = true;
-  window_width = options->width;
-  window_height = options->height;
+  state.window = w;
+  state.own_window = true;
+  state.width = options->width;
+  state.height = options->height;
 
-  XStoreName(display, target_window, "Korvanthel");
+  XStoreName(display, w, "Korvanthel");
   Atom net_wm_name = XInternAtom(display, "_NET_WM_NAME", False);
   Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
-  XChangeProperty(display, target_window, net_wm_name, utf8, 8, PropModeReplace,
-                  (const unsigned char*)"Korvanthel", 10);
+  XChangeProperty(display, w, net_wm_name, utf8, 8, PropModeReplace, (const unsigned char*)"Korvanthel", 10);
   XClassHint class_hint;
   char res_name[] = "korvanthel", res_class[] = "Korvanthel";
   class_hint.res_name = res_name;
   class_hint.res_class = res_class;
-  XSetClassHint(display, target_window, &class_hint);
+  XSetClassHint(display, w, &class_hint);
   XSizeHints* size = XAllocSizeHints();
   if (size) {
     size->flags = PSize | PMinSize;
@@ -150,144 +149,165 @@ static bool create_own_window(const saver_options* options, XVisualInfo* info) {
     size->height = options->height;
     size->min_width = 1;
     size->min_height = 1;
-    XSetWMNormalHints(display, target_window, size);
+    XSetWMNormalHints(display, w, size);
     XFree(size);
   }
   wm_protocols = XInternAtom(display, "WM_PROTOCOLS", False);
   wm_delete_window = XInternAtom(display, "WM_DELETE_WINDOW", False);
-  XSetWMProtocols(display, target_window, &wm_delete_window, 1);
-  XMapWindow(display, target_window);
-  return true;
+  XSetWMProtocols(display, w, &wm_delete_window, 1);
+  XMapWindow(display, w);
 }
 
 // Reads the attributes of a window the program did not create; false when
 // the id names no window.
 static bool probe_window(Window w, XWindowAttributes* attributes) {
-  XSync(display, False);
+  XSync(state.display, False);
   probing = true;
   probe_failed = false;
-  Status ok = XGetWindowAttributes(display, w, attributes);
-  XSync(display, False);
+  Status ok = XGetWindowAttributes(state.display, w, attributes);
+  XSync(state.display, False);
   probing = false;
   return ok && !probe_failed;
 }
 
-bool open_target(const saver_options* options) {
-  const char* name = std::getenv("DISPLAY");
+// The one rule for trouble on the window whose cause is not plain: an X
+// error that did not name the window (those of its GLX drawable name an id
+// of their own), or a call on it that failed (`trouble`). When the window
+// no longer exists, its end explains all of it (a preview closed under the
+// program), and the run ends normally. Finding that out takes a round trip,
+// made only when there is trouble. Returns true when the window is gone.
+static bool explained_by_window_end(bool trouble) {
+  XWindowAttributes attributes;
+  if (!gone && (trouble || error_seen) && !probe_window(state.window, &attributes)) gone = true;
+  return gone;
+}
+
+// The first step: the display that -display names, or $DISPLAY, with GLX.
+static bool open_display(const saver_options* options) {
+  const char* name = options->display_name ? options->display_name : std::getenv("DISPLAY");
   if (!name || !*name) {
     std::fprintf(stderr, "korvanthel: no display: DISPLAY is not set\n");
     return false;
   }
-  display = XOpenDisplay(name);
-  if (!display) {
+  state.display_name = name;
+  state.display = XOpenDisplay(name);
+  if (!state.display) {
     std::fprintf(stderr, "korvanthel: cannot open display '%s'\n", name);
     return false;
   }
   XSetErrorHandler(on_x_error);
   XSetIOErrorHandler(on_x_io_error);
   int error_base, event_base;
-  if (!glXQueryExtension(display, &error_base, &event_base)) {
+  if (!glXQueryExtension(state.display, &error_base, &event_base)) {
     std::fprintf(stderr, "korvanthel: display '%s' has no GLX extension\n", name);
-    close_target();
-    return false;
-  }
-
-  XVisualInfo* info = nullptr;
-  if (options->target == target_own_window) {
-    info = choose_own_visual();
-    if (!info || !create_own_window(options, info)) {
-      if (info) XFree(info);
-      close_target();
-      return false;
-    }
-  } else {
-    unsigned long id = options->window_id;
-    if (options->target == target_root) {
-      char error[200];
-      if (!root_target_window(std::getenv("XSCREENSAVER_WINDOW"), &id, error, sizeof error)) {
-        std::fprintf(stderr, "korvanthel: %s\n", error);
-        close_target();
-        return false;
-      }
-      if (id == 0) id = DefaultRootWindow(display);
-    }
-    target_window = (Window)id;
-    XWindowAttributes attributes;
-    if (!probe_window(target_window, &attributes)) {
-      std::fprintf(stderr, "korvanthel: 0x%lx names no window on display '%s'\n", id, name);
-      target_window = 0;
-      close_target();
-      return false;
-    }
-    window_width = attributes.width;
-    window_height = attributes.height;
-    info = visual_for_window(&attributes);
-    if (!info) {
-      target_window = 0;
-      close_target();
-      return false;
-    }
-    // Only structure events: the window's owner keeps its input. Other
-    // clients may select the same mask on the same window (the root window
-    // included), so this cannot fail for want of access.
-    XSelectInput(display, target_window, StructureNotifyMask);
-  }
-
-  context = glXCreateContext(display, info, nullptr, True);
-  XFree(info);
-  if (!context) {
-    std::fprintf(stderr, "korvanthel: cannot create an OpenGL context for window 0x%lx\n", target_window);
-    close_target();
-    return false;
-  }
-  bool current = glXMakeCurrent(display, target_window, context);
-  XSync(display, False);
-  // A window that existed when probed and is gone now was closed under the
-  // program (a preview closed at once): that is its normal end.
-  if (!window_gone && (!current || unexpected_x_error) && !target_exists()) window_gone = true;
-  if (window_gone) {
-    close_target();
-    return false;
-  }
-  if (!current) {
-    std::fprintf(stderr, "korvanthel: cannot make the OpenGL context current on window 0x%lx\n",
-                 target_window);
-    close_target();
     return false;
   }
   return true;
+}
+
+// The second step for the program's own window: its visual, then the
+// window. Returns the visual, or null after one line on stderr.
+static XVisualInfo* open_own_window(const saver_options* options) {
+  XVisualInfo* info = choose_own_visual();
+  if (info) create_own_window(options, info);
+  return info;
+}
+
+// The second step for a window of another client (-window-id, or -root with
+// XSCREENSAVER_WINDOW or the root window): checks that it exists and that
+// its visual carries the scene, and follows its size and its end. Returns
+// its visual, or null after one line on stderr.
+static XVisualInfo* adopt_window(const saver_options* options) {
+  unsigned long id = options->window_id;
+  if (options->target == target_root) {
+    char error[200];
+    if (!root_target_window(std::getenv("XSCREENSAVER_WINDOW"), &id, error, sizeof error)) {
+      std::fprintf(stderr, "korvanthel: %s\n", error);
+      return nullptr;
+    }
+    if (id == 0) id = DefaultRootWindow(state.display);
+  }
+  XWindowAttributes attributes;
+  if (!probe_window((Window)id, &attributes)) {
+    std::fprintf(stderr, "korvanthel: 0x%lx names no window on display '%s'\n", id, state.display_name);
+    return nullptr;
+  }
+  state.window = (Window)id;
+  state.width = attributes.width;
+  state.height = attributes.height;
+  XVisualInfo* info = visual_for_window(&attributes);
+  // Only structure events: the window's owner keeps its input. Other
+  // clients may select the same mask on the same window (the root window
+  // included), so this cannot fail for want of access.
+  if (info) XSelectInput(state.display, state.window, StructureNotifyMask);
+  return info;
+}
+
+// The last step: a GLX context for the visual, current on the window.
+// Returns false after one line on stderr, or without a word when the window
+// has gone meanwhile.
+static bool make_context_current(XVisualInfo* info) {
+  state.context = glXCreateContext(state.display, info, nullptr, True);
+  if (!state.context) {
+    std::fprintf(stderr, "korvanthel: cannot create an OpenGL context for window 0x%lx\n", state.window);
+    return false;
+  }
+  bool current = glXMakeCurrent(state.display, state.window, state.context);
+  XSync(state.display, False);
+  // A window that existed when probed and is gone now was closed under the
+  // program (a preview closed at once): that is its normal end.
+  if (explained_by_window_end(!current)) return false;
+  if (!current) {
+    std::fprintf(stderr, "korvanthel: cannot make the OpenGL context current on window 0x%lx\n",
+                 state.window);
+    return false;
+  }
+  return true;
+}
+
+bool open_target(const saver_options* options) {
+  size_changed = gone = quit_asked = error_seen = false;
+  XVisualInfo* info = nullptr;
+  bool ok = open_display(options);
+  if (ok) {
+    info = options->target == target_own_window ? open_own_window(options) : adopt_window(options);
+    ok = info && make_context_current(info);
+  }
+  if (info) XFree(info);
+  if (!ok) close_target();
+  return ok;
 }
 
 static void handle_key(XKeyEvent* key) {
   char text[8];
   KeySym sym = NoSymbol;
   XLookupString(key, text, sizeof text, &sym, nullptr);
-  if (sym == XK_q || sym == XK_Q || sym == XK_Escape) quit_requested = true;
+  if (sym == XK_q || sym == XK_Q || sym == XK_Escape) quit_asked = true;
 }
 
 void handle_pending_events() {
-  while (XPending(display)) {
+  while (XPending(state.display)) {
     XEvent event;
-    XNextEvent(display, &event);
+    XNextEvent(state.display, &event);
     switch (event.type) {
     case ConfigureNotify:
-      if (event.xconfigure.window == target_window &&
-          (event.xconfigure.width != window_width || event.xconfigure.height != window_height)) {
-        window_width = event.xconfigure.width;
-        window_height = event.xconfigure.height;
+      if (event.xconfigure.window == state.window &&
+          (event.xconfigure.width != state.width || event.xconfigure.height != state.height)) {
+        state.width = event.xconfigure.width;
+        state.height = event.xconfigure.height;
         size_changed = true;
       }
       break;
     case DestroyNotify:
-      if (event.xdestroywindow.window == target_window) window_gone = true;
+      if (event.xdestroywindow.window == state.window) gone = true;
       break;
     case KeyPress:
-      if (own_window) handle_key(&event.xkey);
+      if (state.own_window) handle_key(&event.xkey);
       break;
     case ClientMessage:
-      if (own_window && event.xclient.message_type == wm_protocols && event.xclient.format == 32 &&
+      if (state.own_window && event.xclient.message_type == wm_protocols && event.xclient.format == 32 &&
           (Atom)event.xclient.data.l[0] == wm_delete_window)
-        quit_requested = true;
+        quit_asked = true;
       break;
     default:
       break;
@@ -295,28 +315,38 @@ void handle_pending_events() {
   }
 }
 
-void report_x_error() {
-  if (unexpected_x_error) std::fprintf(stderr, "korvanthel: %s\n", first_error);
+bool take_size_change() {
+  bool changed = size_changed;
+  size_changed = false;
+  return changed;
 }
 
-bool target_exists() {
-  XWindowAttributes attributes;
-  return probe_window(target_window, &attributes);
+bool target_done() {
+  return gone || quit_asked || error_seen;
+}
+
+bool target_gone() {
+  return gone;
+}
+
+int target_exit_code() {
+  if (!error_seen || explained_by_window_end(false)) return 0;
+  std::fprintf(stderr, "korvanthel: %s\n", first_error);
+  return 1;
 }
 
 void close_target() {
-  if (!display) return;
-  if (context) {
+  if (!state.display) return;
+  if (state.context) {
     // Once the window is gone, releasing the context may make the server
-    // complain about its drawable; those errors are the window's end.
-    glXMakeCurrent(display, None, nullptr);
-    glXDestroyContext(display, context);
-    context = nullptr;
+    // complain about its drawable; nothing reads those errors any more.
+    glXMakeCurrent(state.display, None, nullptr);
+    glXDestroyContext(state.display, state.context);
   }
-  if (own_window && !window_gone) XDestroyWindow(display, target_window);
-  if (own_colormap) XFreeColormap(display, own_colormap);
+  if (state.own_window && !gone) XDestroyWindow(state.display, state.window);
+  if (own_colormap) XFreeColormap(state.display, own_colormap);
   own_colormap = 0;
-  XSync(display, False);
-  XCloseDisplay(display);
-  display = nullptr;
+  XSync(state.display, False);
+  XCloseDisplay(state.display);
+  state = x_target{};
 }

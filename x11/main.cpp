@@ -16,14 +16,15 @@ int main(int argc, char** argv) {
   // (one line, exit code 1) instead of killing the process by SIGPIPE.
   std::signal(SIGPIPE, SIG_IGN);
   saver_options options;
-  char error[256];
+  char error[256], usage[usage_size];
+  format_usage(usage, sizeof usage);
   if (!parse_options(argc, argv, &options, error, sizeof error)) {
-    std::fprintf(stderr, "korvanthel: %s\n%s\n", error, usage_line);
+    std::fprintf(stderr, "korvanthel: %s\n%s\n", error, usage);
     return 1;
   }
   if (options.help) {
-    std::printf("%s\n", usage_line);
+    std::printf("%s\n", usage);
     return 0;
   }
-  return run_saver(&options);
+  return run_x11_saver(&options);
 }

@@ -1,11 +1,9 @@
 // Option and window-id parsing of the Linux edition.
 #include "x11/options.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
-
-const char usage_line[] =
-    "usage: korvanthel [-root] [-window-id ID] [-delay MICROSECONDS] [-fps] [-geometry WxH] [-help]";
 
 static int hex_digit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -66,14 +64,109 @@ bool parse_geometry(const char* text, int* width, int* height) {
   return true;
 }
 
+static bool is_control(char c) {
+  return (unsigned char)c < ' ' || c == 0x7f;
+}
+
+// Shows every control character of the text in `error` as '?', so that
+// an argument with a newline in it still makes one line.
+static void keep_one_line(char* error, size_t error_size) {
+  if (!error || !error_size) return;
+  for (char* p = error; *p; p++)
+    if (is_control(*p)) *p = '?';
+}
+
+// Writes one line about what is wrong into `error` and answers false.
+__attribute__((format(printf, 3, 4))) static bool fail(char* error, size_t error_size, const char* format,
+                                                       ...) {
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(error, error_size, format, args);
+  va_end(args);
+  keep_one_line(error, error_size);
+  return false;
+}
+
 bool root_target_window(const char* env_value, unsigned long* id, char* error, size_t error_size) {
   if (!env_value) {
     *id = 0;
     return true;
   }
   if (parse_window_id(env_value, id)) return true;
-  std::snprintf(error, error_size, "XSCREENSAVER_WINDOW is not a window id: '%s'", env_value);
-  return false;
+  return fail(error, error_size, "XSCREENSAVER_WINDOW is not a window id: '%s'", env_value);
+}
+
+// How each option's value is read into the options; false when it is
+// malformed. Options without a value are given null.
+
+static bool read_root(const char*, saver_options* o) {
+  // A window named on the command line wins over -root, in either order.
+  if (o->target != target_window_id) o->target = target_root;
+  return true;
+}
+
+static bool read_window_id(const char* value, saver_options* o) {
+  if (!parse_window_id(value, &o->window_id)) return false;
+  o->target = target_window_id;
+  return true;
+}
+
+static bool read_delay(const char* value, saver_options* o) {
+  return parse_count(value, max_delay_us, &o->delay_us);
+}
+
+static bool read_fps(const char*, saver_options* o) {
+  o->show_fps = true;
+  return true;
+}
+
+static bool read_geometry(const char* value, saver_options* o) {
+  return parse_geometry(value, &o->width, &o->height);
+}
+
+// An X display name has a colon before its display number (":0",
+// "host:0.1"); Xlib opens nothing without one. Control characters are
+// refused, since the name is told in error messages.
+static bool read_display(const char* value, saver_options* o) {
+  if (!std::strchr(value, ':')) return false;
+  for (const char* p = value; *p; p++)
+    if (is_control(*p)) return false;
+  o->display_name = value;
+  return true;
+}
+
+static bool read_help(const char*, saver_options* o) {
+  o->help = true;
+  return true;
+}
+
+// One option of the command line: its name without dashes; the name of its
+// value in the usage line, null when it takes none; how it is read; and,
+// for a malformed value, what it wants ("-delay wants WANTS, not '...'"), a
+// format that may show the number `bound`.
+struct option_spec {
+  const char* name;
+  const char* value_name;
+  bool (*read)(const char* value, saver_options* o);
+  const char* wants;
+  long bound;
+};
+
+// Every option, in the order of the usage line.
+static const option_spec option_table[] = {
+    {"root", nullptr, read_root, nullptr, 0},
+    {"window-id", "ID", read_window_id, "a window id (0x... or decimal)", 0},
+    {"delay", "MICROSECONDS", read_delay, "microseconds from 0 to %ld", max_delay_us},
+    {"fps", nullptr, read_fps, nullptr, 0},
+    {"geometry", "WxH", read_geometry, "WIDTHxHEIGHT from 1 to %ld", max_window_side},
+    {"display", "NAME", read_display, "an X display name (:N or HOST:N)", 0},
+    {"help", nullptr, read_help, nullptr, 0},
+};
+
+static const option_spec* find_option(const char* name) {
+  for (const option_spec& spec : option_table)
+    if (!std::strcmp(spec.name, name)) return &spec;
+  return nullptr;
 }
 
 // The option's name without its one or two leading dashes, or null when the
@@ -90,58 +183,46 @@ bool parse_options(int argc, const char* const* argv, saver_options* out, char* 
   o.delay_us = default_delay_us;
   o.width = default_width;
   o.height = default_height;
-  bool root = false, window_id = false;
   for (int i = 1; i < argc; i++) {
     const char* arg = argv[i];
     const char* name = option_name(arg);
-    if (!name) {
-      std::snprintf(error, error_size, "unexpected argument '%s'", arg);
-      return false;
-    }
-    bool takes_value =
-        !std::strcmp(name, "window-id") || !std::strcmp(name, "delay") || !std::strcmp(name, "geometry");
+    if (!name) return fail(error, error_size, "unexpected argument '%s'", arg);
+    const option_spec* spec = find_option(name);
+    if (!spec) return fail(error, error_size, "unknown option '%s'", arg);
     const char* value = nullptr;
-    if (takes_value) {
-      if (i + 1 >= argc) {
-        std::snprintf(error, error_size, "option %s needs a value", arg);
-        return false;
-      }
+    if (spec->value_name) {
+      if (i + 1 >= argc) return fail(error, error_size, "option %s needs a value", arg);
       value = argv[++i];
     }
-    if (!std::strcmp(name, "root")) {
-      root = true;
-    } else if (!std::strcmp(name, "fps")) {
-      o.show_fps = true;
-    } else if (!std::strcmp(name, "help")) {
-      o.help = true;
-    } else if (!std::strcmp(name, "window-id")) {
-      if (!parse_window_id(value, &o.window_id)) {
-        std::snprintf(error, error_size, "%s wants a window id (0x... or decimal), not '%s'", arg, value);
-        return false;
-      }
-      window_id = true;
-    } else if (!std::strcmp(name, "delay")) {
-      if (!parse_count(value, max_delay_us, &o.delay_us)) {
-        std::snprintf(error, error_size, "%s wants microseconds from 0 to %ld, not '%s'", arg, max_delay_us,
-                      value);
-        return false;
-      }
-    } else if (!std::strcmp(name, "geometry")) {
-      if (!parse_geometry(value, &o.width, &o.height)) {
-        std::snprintf(error, error_size, "%s wants WIDTHxHEIGHT from 1 to %d, not '%s'", arg, max_window_side,
-                      value);
-        return false;
-      }
-    } else {
-      std::snprintf(error, error_size, "unknown option '%s'", arg);
-      return false;
+    if (!spec->read(value, &o)) {
+      char wants[80];
+      std::snprintf(wants, sizeof wants, spec->wants, spec->bound);
+      return fail(error, error_size, "%s wants %s, not '%s'", arg, wants, value);
     }
   }
-  // A window named on the command line wins over -root.
-  if (window_id)
-    o.target = target_window_id;
-  else if (root)
-    o.target = target_root;
   *out = o;
   return true;
+}
+
+// Appends `text` to the line in `out`, as much as fits with its terminating
+// zero, and counts all of it in *length.
+static void append(char* out, size_t size, size_t* length, const char* text) {
+  for (const char* p = text; *p; p++, ++*length)
+    if (*length + 1 < size) out[*length] = *p;
+  if (size) out[*length < size ? *length : size - 1] = '\0';
+}
+
+size_t format_usage(char* out, size_t size) {
+  size_t length = 0;
+  append(out, size, &length, "usage: korvanthel");
+  for (const option_spec& spec : option_table) {
+    append(out, size, &length, " [-");
+    append(out, size, &length, spec.name);
+    if (spec.value_name) {
+      append(out, size, &length, " ");
+      append(out, size, &length, spec.value_name);
+    }
+    append(out, size, &length, "]");
+  }
+  return length;
 }

@@ -1,5 +1,6 @@
-// The command line of the Linux edition: where it draws, how often, and
-// whether it shows its frame rate. Pure functions: no X, no GL, no output.
+// The command line of the Linux edition: which display, where it draws, how
+// often, and whether it shows its frame rate. Pure functions: no X, no GL, no
+// output.
 #pragma once
 
 #include <cstddef>
@@ -15,8 +16,9 @@ struct saver_options {
   unsigned long window_id;  // target_window_id only
   long delay_us;            // period of one frame, in microseconds
   bool show_fps;
-  int width, height;  // size of the program's own window
-  bool help;          // -help: print the usage line and end
+  int width, height;         // size of the program's own window
+  const char* display_name;  // -display (a pointer into argv); null: $DISPLAY
+  bool help;                 // -help: print the usage line and end
 };
 
 const long default_delay_us = 10000;  // the Windows saver's 10 ms timer
@@ -26,13 +28,20 @@ const int default_height = 768;
 const int max_window_side = 16384;
 // X resource ids keep their top three bits zero; 0 is None.
 const unsigned long max_window_id = 0x1fffffffUL;
-
-extern const char usage_line[];
+// Room for the usage line and its terminating zero.
+const size_t usage_size = 256;
 
 // Reads argv[1] .. argv[argc - 1]. Options take one or two leading dashes.
-// Returns true with *out filled in, or false with one line (no newline)
-// saying what is wrong in `error`.
+// Returns true with *out filled in, or false with one line (no newline; the
+// control characters of an argument it quotes are shown as '?') saying what
+// is wrong in `error`, and *out untouched.
 bool parse_options(int argc, const char* const* argv, saver_options* out, char* error, size_t error_size);
+
+// The usage line, "usage: korvanthel [-root] [-window-id ID] ...", one
+// bracket per option in the order of the option table, into `out` (cut to
+// `size` and always terminated when size > 0). Returns the length of the
+// whole line, as snprintf does.
+size_t format_usage(char* out, size_t size);
 
 // A window id: hexadecimal with 0x or 0X, or decimal (leading zeros are still
 // decimal), from 1 to max_window_id, nothing else around it.

@@ -1,21 +1,20 @@
-// Frame-period arithmetic: sleep left after a frame, frame rate and load.
+// Frame-period arithmetic: when the next frame starts, frame rate and load.
 #include "x11/pacing.h"
 
 #include <cstdio>
 
-long long time_left_us(long long frame_start_us, long long period_us, long long now_us) {
-  long long left = frame_start_us + period_us - now_us;
+frame_pace pace_frame(long long period_start_us, long long period_us, long long now_us) {
+  long long period_end = period_start_us + period_us;
+  long long left = period_end - now_us;
   // A clock that went backwards would otherwise ask for a sleep longer than
   // the period.
   if (left > period_us) left = period_us;
-  return left > 0 ? left : 0;
-}
-
-long long next_period_start(long long period_start_us, long long period_us, long long now_us) {
-  long long next = period_start_us + period_us;
+  if (left < 0) left = 0;
+  frame_pace pace;
+  pace.wake_us = now_us + left;
   // A clock seen going backwards restarts the periods from now as well.
-  if (now_us >= next || now_us < period_start_us) return now_us;
-  return next;
+  pace.next_period_start_us = (now_us >= period_end || now_us < period_start_us) ? now_us : period_end;
+  return pace;
 }
 
 void meter_reset(frame_meter* m) {

@@ -1,18 +1,23 @@
-// Frame-period arithmetic of the Linux edition: how long to sleep after a
-// frame, and the frame rate and load that -fps shows. Pure functions on
-// microsecond times of a monotonic clock.
+// Frame-period arithmetic of the Linux edition: when the next frame starts,
+// and the frame rate and load that -fps shows. Pure functions on microsecond
+// times of a monotonic clock.
 #pragma once
 
-// What is left of the period that began at `frame_start_us` when it is
-// `now_us`: the time to sleep before the next frame, 0 when the frame took
-// the whole period or longer (the next frame then starts at once).
-long long time_left_us(long long frame_start_us, long long period_us, long long now_us);
-
-// Where the period after the one that began at `period_start_us` begins,
-// seen when a frame has ended at `now_us`: one period later, so that a sleep
-// that overran is taken off the next period instead of piling up; or now,
-// when the frame took the whole period or longer (no catching up in a burst).
-long long next_period_start(long long period_start_us, long long period_us, long long now_us);
+// The frame loop's pacing step, when a frame of the period that began at
+// `period_start_us` (`period_us` long) has ended at `now_us`.
+struct frame_pace {
+  // When the next frame starts: the end of the period, or now when the frame
+  // took the whole period or longer (the next frame then starts at once).
+  // Never more than one period after now, even when the clock is seen going
+  // backwards.
+  long long wake_us;
+  // Where the next frame's period begins: one period on, so that a sleep that
+  // overran is taken off the next period instead of piling up; or now, when
+  // the frame took the whole period or longer (no catching up in a burst) or
+  // the clock is seen going backwards.
+  long long next_period_start_us;
+};
+frame_pace pace_frame(long long period_start_us, long long period_us, long long now_us);
 
 // Frames and busy time counted over windows of at least `meter_window_us`.
 struct frame_meter {

@@ -1,6 +1,7 @@
-// The Linux edition's command line: where it draws, the frame delay, the
-// -fps overlay and the own window's size, and every malformed or missing
-// value that must end it with one line saying what is wrong.
+// The Linux edition's command line: the display, where it draws, the frame
+// delay, the -fps overlay and the own window's size, every malformed or
+// missing value that must end it with one line saying what is wrong, and the
+// usage line made from the same option table.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -29,6 +30,7 @@ struct good_case {
   long delay_us;
   bool show_fps;
   int width, height;
+  const char* display = nullptr;  // null: $DISPLAY
 };
 
 TEST(X11Options, AcceptsEveryFormTheDaemonTheDialogAndUsersPass) {
@@ -53,6 +55,10 @@ TEST(X11Options, AcceptsEveryFormTheDaemonTheDialogAndUsersPass) {
       {{"-geometry", "640x480"}, target_own_window, 0, 10000, false, 640, 480},
       {{"--geometry", "1x1"}, target_own_window, 0, 10000, false, 1, 1},
       {{"-geometry", "16384x16384"}, target_own_window, 0, 10000, false, 16384, 16384},
+      {{"-display", ":0"}, target_own_window, 0, 10000, false, 1024, 768, ":0"},
+      {{"--display", "host:0.1", "--root"}, target_root, 0, 10000, false, 1024, 768, "host:0.1"},
+      {{"-display", "[::1]:3", "-window-id", "32"}, target_window_id, 32, 10000, false, 1024, 768, "[::1]:3"},
+      {{"-display", ":1", "-display", ":2"}, target_own_window, 0, 10000, false, 1024, 768, ":2"},
   };
   for (const good_case& c : cases) {
     std::string joined;
@@ -68,7 +74,57 @@ TEST(X11Options, AcceptsEveryFormTheDaemonTheDialogAndUsersPass) {
     EXPECT_EQ(o.show_fps, c.show_fps) << joined;
     EXPECT_EQ(o.width, c.width) << joined;
     EXPECT_EQ(o.height, c.height) << joined;
+    EXPECT_EQ(std::string(o.display_name ? o.display_name : "(none)"), c.display ? c.display : "(none)")
+        << joined;
     EXPECT_FALSE(o.help) << joined;
+  }
+}
+
+bool same_options(const saver_options& a, const saver_options& b) {
+  auto display = [](const saver_options& o) {
+    return std::string(o.display_name ? o.display_name : "(none)");
+  };
+  return a.target == b.target && (a.target != target_window_id || a.window_id == b.window_id) &&
+         a.delay_us == b.delay_us && a.show_fps == b.show_fps && a.width == b.width && a.height == b.height &&
+         display(a) == display(b) && a.help == b.help;
+}
+
+// Every option of the table, with a value where it takes one: one dash and
+// two give the same options, and each of them changes something.
+TEST(X11Options, EveryOptionTakesOneOrTwoDashes) {
+  struct {
+    const char* name;
+    const char* value;  // null: takes none
+  } options[] = {
+      {"root", nullptr},   {"window-id", "0x20"}, {"delay", "5"},    {"fps", nullptr},
+      {"geometry", "2x3"}, {"display", ":7"},     {"help", nullptr},
+  };
+  saver_options defaults;
+  std::string error;
+  ASSERT_TRUE(parse({}, &defaults, &error));
+  for (auto option : options) {
+    std::string one = std::string("-") + option.name, two = std::string("--") + option.name;
+    saver_options with_one, with_two;
+    std::vector<const char*> args_one = {one.c_str()}, args_two = {two.c_str()};
+    if (option.value) {
+      args_one.push_back(option.value);
+      args_two.push_back(option.value);
+    }
+    ASSERT_TRUE(parse(args_one, &with_one, &error)) << one << ": " << error;
+    ASSERT_TRUE(parse(args_two, &with_two, &error)) << two << ": " << error;
+    EXPECT_TRUE(same_options(with_one, with_two)) << option.name;
+    EXPECT_FALSE(same_options(with_one, defaults)) << option.name << " changes nothing";
+    if (option.value) {
+      // Without its value, in either form, and also when only options follow.
+      EXPECT_FALSE(parse({one.c_str()}, &with_one, &error));
+      EXPECT_EQ(error, "option " + one + " needs a value");
+      EXPECT_FALSE(parse({"-fps", two.c_str()}, &with_two, &error));
+      EXPECT_EQ(error, "option " + two + " needs a value");
+    } else {
+      // An option without a value takes none: what follows is an argument.
+      EXPECT_FALSE(parse({one.c_str(), "5"}, &with_one, &error));
+      EXPECT_EQ(error, "unexpected argument '5'");
+    }
   }
 }
 
@@ -152,6 +208,21 @@ TEST(X11Options, RejectsEveryBadInputWithOneLineSayingWhatIsWrong) {
       {{"-geometry", "640x480+0+0"}, "-geometry wants WIDTHxHEIGHT from 1 to 16384, not '640x480+0+0'"},
       {{"-geometry", "12345678901234567x1"},
        "-geometry wants WIDTHxHEIGHT from 1 to 16384, not '12345678901234567x1'"},
+      // Display names: Xlib opens none without a colon.
+      {{"-display"}, "option -display needs a value"},
+      {{"-fps", "--display"}, "option --display needs a value"},
+      {{"-display", ""}, "-display wants an X display name (:N or HOST:N), not ''"},
+      {{"-display", "localhost"}, "-display wants an X display name (:N or HOST:N), not 'localhost'"},
+      {{"--display", "0"}, "--display wants an X display name (:N or HOST:N), not '0'"},
+      {{"-display=:0"}, "unknown option '-display=:0'"},
+      // Control characters of a quoted argument are shown as '?', so the
+      // message stays one line; a display name with them is refused.
+      {{"-fo\no"}, "unknown option '-fo?o'"},
+      {{"x\x7f"}, "unexpected argument 'x?'"},
+      {{"\rroot"}, "unexpected argument '?root'"},
+      {{"-delay", "5\t"}, "-delay wants microseconds from 0 to 10000000, not '5?'"},
+      {{"--display", ":0\n"}, "--display wants an X display name (:N or HOST:N), not ':0?'"},
+      {{"-display", "\x1b[2J:0"}, "-display wants an X display name (:N or HOST:N), not '?[2J:0'"},
   };
   for (const bad_case& c : cases) {
     std::string joined;
@@ -176,9 +247,41 @@ TEST(X11Options, ErrorTextIsCutToTheBufferAndStaysTerminated) {
   EXPECT_EQ(std::string(small), std::string("-window-id want"));
 }
 
-TEST(X11Options, UsageLineNamesEveryOption) {
-  for (const char* option : {"-root", "-window-id ID", "-delay MICROSECONDS", "-fps", "-geometry WxH"})
-    EXPECT_NE(std::string(usage_line).find(option), std::string::npos) << option;
+TEST(X11Options, UsageLineNamesEveryOptionOnceOnOneLine) {
+  char usage[usage_size];
+  size_t length = format_usage(usage, sizeof usage);
+  std::string line = usage;
+  EXPECT_EQ(length, line.size());
+  EXPECT_LT(length, usage_size);  // what main() gives it
+  EXPECT_EQ(line.rfind("usage: korvanthel [-", 0), 0u) << line;
+  EXPECT_EQ(line.find('\n'), std::string::npos);
+  const char* options[] = {"[-root]", "[-window-id ID]", "[-delay MICROSECONDS]",
+                           "[-fps]",  "[-geometry WxH]", "[-display NAME]",
+                           "[-help]"};
+  size_t brackets = 0;
+  for (char c : line) brackets += c == '[';
+  EXPECT_EQ(brackets, sizeof options / sizeof *options) << line;
+  for (const char* option : options) {
+    size_t at = line.find(option);
+    ASSERT_NE(at, std::string::npos) << option << " in " << line;
+    EXPECT_EQ(line.find(option, at + 1), std::string::npos) << option << " twice in " << line;
+  }
+  // The daemon's and the preview's options first, as ever; help last.
+  EXPECT_LT(line.find("[-root]"), line.find("[-window-id ID]"));
+  EXPECT_EQ(line.substr(line.size() - 8), " [-help]");
+}
+
+TEST(X11Options, UsageLineIsCutToTheBufferAndStaysTerminated) {
+  char full[usage_size];
+  size_t length = format_usage(full, sizeof full);
+  char small[20];
+  std::memset(small, 'Z', sizeof small);
+  EXPECT_EQ(format_usage(small, sizeof small), length);
+  EXPECT_EQ(std::string(small), std::string(full, sizeof small - 1));
+  char one = 'Z';
+  EXPECT_EQ(format_usage(&one, 1), length);
+  EXPECT_EQ(one, '\0');
+  EXPECT_EQ(format_usage(nullptr, 0), length);
 }
 
 TEST(X11WindowId, RootTargetComesFromTheDaemonsVariable) {
@@ -197,6 +300,7 @@ TEST(X11WindowId, RootTargetComesFromTheDaemonsVariable) {
       {"0", false, 0},
       {"0x600008 ", false, 0},
       {"0x40000000", false, 0},
+      {"0x6\n00008", false, 0},
   };
   for (auto c : cases) {
     unsigned long id = 77;
@@ -206,7 +310,11 @@ TEST(X11WindowId, RootTargetComesFromTheDaemonsVariable) {
     if (c.ok) {
       EXPECT_EQ(id, c.id) << c.value;
     } else {
-      EXPECT_EQ(std::string(error), std::string("XSCREENSAVER_WINDOW is not a window id: '") + c.value + "'");
+      // Control characters are shown as '?': the message stays one line.
+      std::string shown = c.value;
+      for (char& ch : shown)
+        if (ch == '\n') ch = '?';
+      EXPECT_EQ(std::string(error), "XSCREENSAVER_WINDOW is not a window id: '" + shown + "'");
     }
   }
 }

@@ -1,5 +1,6 @@
-// The Linux edition's frame-period arithmetic: what is left to sleep after a
-// frame, and the frame rate and load that the -fps overlay shows.
+// The Linux edition's frame-period arithmetic: the frame loop's pacing step
+// (when the next frame starts and where its period begins), and the frame
+// rate and load that the -fps overlay shows.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -25,7 +26,7 @@ TEST(X11Pacing, SleepsWhatIsLeftOfThePeriod) {
       {9000000000000LL, 10000, 9000000007000LL, 3000},
   };
   for (auto c : cases)
-    EXPECT_EQ(time_left_us(c.start, c.period, c.now), c.left)
+    EXPECT_EQ(pace_frame(c.start, c.period, c.now).wake_us - c.now, c.left)
         << "start " << c.start << " period " << c.period << " now " << c.now;
 }
 
@@ -148,11 +149,11 @@ TEST(X11Pacing, NextPeriodStartsOnePeriodOnOrAtOnceWhenLate) {
       {5000, 10000, 4000, 4000},    // a clock seen going backwards: now
   };
   for (auto c : cases)
-    EXPECT_EQ(next_period_start(c.period_start, c.period, c.now), c.next)
+    EXPECT_EQ(pace_frame(c.period_start, c.period, c.now).next_period_start_us, c.next)
         << "start " << c.period_start << " period " << c.period << " now " << c.now;
 }
 
-// The frame loop's arithmetic over many frames: frames of `busy`, wake-ups
+// The frame loop's pacing step over many frames: frames of `busy`, wake-ups
 // `late` after the time asked for. Returns the mean time between frame
 // starts and the shortest one. (Periods counted from each frame's actual
 // start would give busy + left + late: 10.3 ms for 7 ms frames woken 0.3 ms
@@ -167,10 +168,9 @@ void simulate(long long period, long long busy, long long late, int frames, doub
     if (k > 0 && start - last < *shortest) *shortest = start - last;
     last = start;
     now += busy;  // the frame
-    long long next = next_period_start(period_start, period, now);
-    long long left = time_left_us(period_start, period, now);
-    if (left > 0) now += left + late;  // select() wakes a little late
-    period_start = next;
+    frame_pace pace = pace_frame(period_start, period, now);
+    if (pace.wake_us > now) now = pace.wake_us + late;  // select() wakes a little late
+    period_start = pace.next_period_start_us;
   }
   *mean = (double)(last - first) / (frames - 1);
 }
@@ -206,10 +206,9 @@ TEST(X11Pacing, NoBurstAfterAStall) {
     if (last_start >= 0) gaps.push_back(start - last_start);
     last_start = start;
     now += k == 5 ? 55000 : 7000;
-    long long next = next_period_start(period_start, 10000, now);
-    long long left = time_left_us(period_start, 10000, now);
-    if (left > 0) now += left;
-    period_start = next;
+    frame_pace pace = pace_frame(period_start, 10000, now);
+    now = pace.wake_us;
+    period_start = pace.next_period_start_us;
   }
   std::vector<long long> want = {10000, 10000, 10000, 10000, 10000, 55000, 10000, 10000, 10000, 10000, 10000};
   EXPECT_EQ(gaps, want);

@@ -4,9 +4,10 @@
 # prints nothing else, and leaves no window and no process behind.
 #   bad_input.sh LINES REGEX [env NAME=VALUE... | env -u NAME] -- ARGS...
 # In ARGS and the environment, @NODEPTH@ becomes a window whose visual has no
-# depth buffer and @GONE@ the id of a window that no longer exists.
+# depth buffer and @GONE@ the id of a window that no longer exists; there
+# and in REGEX, @DISPLAY@ becomes the test's display.
 source "$(dirname "$0")/lib.sh"
-lines=$1 regex=$2
+lines=$1 regex=${2//@DISPLAY@/$DISPLAY}
 shift 2
 prefix=()
 while [ "$1" != -- ]; do
@@ -16,7 +17,7 @@ done
 shift
 
 substitute() {
-  local a=$1
+  local a=${1//@DISPLAY@/$DISPLAY}
   if [[ $a == *@NODEPTH@* ]]; then
     [ -n "${nodepth:-}" ] || nodepth=$("$X11_TOOL" create 200 150 nodepth)
     a=${a//@NODEPTH@/$nodepth}

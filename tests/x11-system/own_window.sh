@@ -2,6 +2,7 @@
 # Own-window mode: a 1024 x 768 window titled "Korvanthel" showing the scene,
 # closed with exit code 0 by q, Q and Escape typed as real input and by the
 # window manager's close (WM_DELETE_WINDOW); other keys leave it running.
+# -display names the display to use, with DISPLAY unset or naming another.
 source "$(dirname "$0")/lib.sh"
 
 for key in q Q Escape; do
@@ -32,4 +33,27 @@ drawn_in "$w" 0 0 320 240 || fail "nothing drawn"
 "$X11_TOOL" delete "$w"
 expect_end own-delete 2 "exit 0"
 ! own_window >/dev/null || fail "window left after WM_DELETE_WINDOW"
-echo "own window: closes on q, Q, Escape and WM_DELETE_WINDOW"
+
+# -display names the display: it needs no DISPLAY, and it wins over a
+# DISPLAY that names another one (here one that does not exist).
+real=$DISPLAY
+for case in unset elsewhere; do
+  name=display-$case
+  if [ $case = unset ]; then
+    unset DISPLAY
+    start "$name" -display "$real" -geometry 320x240
+  else
+    DISPLAY=:299.7 start "$name" --display "$real" -geometry 320x240
+  fi
+  export DISPLAY=$real
+  seen=$(tr '\0' '\n' <"/proc/$(pid_of "$name")/environ" | sed -n 's/^DISPLAY=//p')
+  want=$([ $case = unset ] || echo :299.7)
+  [ "$seen" = "$want" ] || fail "$name: the program's DISPLAY is '$seen', wanted '$want'"
+  wait_until 10 own_window >/dev/null || fail "$name: no window; stderr: $(cat "$work/$name.err")"
+  w=$(own_window)
+  drawn_in "$w" 0 0 320 240 || fail "$name: nothing drawn"
+  "$X11_TOOL" delete "$w"
+  expect_end "$name" 10 "exit 0"
+  [ ! -s "$work/$name.err" ] || fail "$name: stderr: $(cat "$work/$name.err")"
+done
+echo "own window: closes on q, Q, Escape and WM_DELETE_WINDOW; -display wins over DISPLAY"

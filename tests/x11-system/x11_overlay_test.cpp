@@ -17,7 +17,7 @@ const int width = 320, height = 240;
 // One window and context for the whole program: the shape cache's display
 // lists belong to the context that compiled them.
 void open_window() {
-  if (display) return;
+  if (target.display) return;
   saver_options o = {};
   o.target = target_own_window;
   o.width = width;
@@ -55,9 +55,9 @@ TEST(X11Overlay, FontsTheServerLacksAreReported) {
   open_window();
   const char* const missing[] = {"-korvanthel-no-such-font-r-normal--99-*-*-*-*-*-*-*", "nonexistent-font",
                                  nullptr};
-  EXPECT_FALSE(overlay_open(display, missing));
+  EXPECT_FALSE(overlay_open(target.display, missing));
   const char* const none[] = {nullptr};
-  EXPECT_FALSE(overlay_open(display, none));
+  EXPECT_FALSE(overlay_open(target.display, none));
   // Without a font the overlay draws nothing.
   glClearColor(0.2f, 0.2f, 0.2f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -69,7 +69,7 @@ TEST(X11Overlay, FontsTheServerLacksAreReported) {
 TEST(X11Overlay, TextInTheLowerLeftCornerOnly) {
   open_window();
   for (const char* const* fonts : {overlay_fonts, small_overlay_fonts}) {
-    ASSERT_TRUE(overlay_open(display, fonts));
+    ASSERT_TRUE(overlay_open(target.display, fonts));
     glClearColor(0.2f, 0.2f, 0.6f, 1.0f);  // neither white nor black
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     overlay_draw(width, height, "FPS: 99.9", "Load: 70.0%");
@@ -77,14 +77,14 @@ TEST(X11Overlay, TextInTheLowerLeftCornerOnly) {
     EXPECT_GT(c.white_inside, 60);  // two lines of glyphs
     EXPECT_GT(c.black_inside, 60);  // and their outline
     EXPECT_EQ(c.white_outside, 0);
-    overlay_close(display);
+    overlay_close(target.display);
   }
   glClearColor(0.0f, 0.0f, 0.0f, 1.0f);  // the scene's own
 }
 
 TEST(X11Overlay, LeavesTheScenesStateAsItFound) {
   open_window();
-  ASSERT_TRUE(overlay_open(display, overlay_fonts));
+  ASSERT_TRUE(overlay_open(target.display, overlay_fonts));
   draw_frame();
   double projection_before[16], modelview_before[16], projection_after[16], modelview_after[16];
   GLint viewport_before[4], viewport_after[4], mode;
@@ -113,7 +113,7 @@ TEST(X11Overlay, LeavesTheScenesStateAsItFound) {
   EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
   EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
   EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
-  overlay_close(display);
+  overlay_close(target.display);
 }
 
 }  // namespace
