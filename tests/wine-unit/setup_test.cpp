@@ -788,6 +788,8 @@ TEST_CASE("installer: Yes where the desktop settings do not open switches nothin
   run_installer_as(run);
   RegOverridePredefKey(HKEY_CURRENT_USER, NULL);
   RegCloseKey(empty);
+  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Korvanthel tests\\empty user");
+  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Korvanthel tests");
   CHECK(run.question_seen);
   CHECK(file_exists(dir + "\\Korvanthel.Scr"));
   CHECK(read_saver_value().data == std::string("sentinel", 9));
