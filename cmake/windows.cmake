@@ -36,6 +36,42 @@ set(KORV_HOST_SOURCES
   setup/agreement_text.cpp)
 set(KORV_RESOURCES setup/resources.rc)
 
+# The version, from the file VERSION (KORV_VERSION): as written, for the
+# configuration dialog's caption and the version resource's strings; and as
+# four numbers for the version resource's and the manifest's numeric fields,
+# which hold numbers only: VERSION's leading numbers, up to four, the rest 0
+# ("0.0.0a" gives 0.0.0.0; the letter has no number). Both go into the
+# build's generated folder, which every target of this tree may include from:
+# korv_version.h (resources.rc, the tests) and korvanthel.manifest
+# (resources.rc).
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/VERSION)
+if(KORV_VERSION MATCHES "[\"\\]")
+  message(FATAL_ERROR "VERSION (${KORV_VERSION}) holds a quote or a backslash")
+endif()
+if(NOT KORV_VERSION MATCHES "^([0-9]+)(\\.([0-9]+))?(\\.([0-9]+))?(\\.([0-9]+))?")
+  message(FATAL_ERROR "VERSION (${KORV_VERSION}) does not begin with a number")
+endif()
+set(KORV_VERSION_PARTS)
+foreach(group 1 3 5 7)
+  set(part "${CMAKE_MATCH_${group}}")
+  if(part STREQUAL "")
+    set(part 0)
+  endif()
+  if(part GREATER 65535)
+    message(FATAL_ERROR "VERSION (${KORV_VERSION}): ${part} does not fit a version resource (at most 65535)")
+  endif()
+  math(EXPR part "${part}")
+  list(APPEND KORV_VERSION_PARTS ${part})
+endforeach()
+list(JOIN KORV_VERSION_PARTS "," KORV_VERSION_COMMAS)
+list(JOIN KORV_VERSION_PARTS "." KORV_VERSION_DOTTED)
+set(KORV_GENERATED ${CMAKE_BINARY_DIR}/generated)
+configure_file(setup/version.h.in ${KORV_GENERATED}/korv_version.h @ONLY)
+configure_file(setup/korvanthel.manifest.in ${KORV_GENERATED}/korvanthel.manifest @ONLY)
+include_directories(${KORV_GENERATED})
+# The resource compiler follows #include but not the manifest's file name.
+set_source_files_properties(setup/resources.rc PROPERTIES OBJECT_DEPENDS ${KORV_GENERATED}/korvanthel.manifest)
+
 function(korv_host_library name)
   add_library(${name} STATIC ${KORV_HOST_SOURCES})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
@@ -56,16 +92,21 @@ set_target_properties(korvanthel PROPERTIES OUTPUT_NAME Korvanthel SUFFIX .scr)
 add_custom_command(TARGET korvanthel POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:korvanthel> ${CMAKE_BINARY_DIR}/Korvanthel.exe)
 
-# korv_test_session(FIXTURE): the CTest fixture FIXTURE starts a private X
+# korv_test_session(FIXTURE [DPI]): the CTest fixture FIXTURE starts a private X
 # server and a persistent wineserver on its own Wine prefix,
 # wineprefix-FIXTURE in the build tree, before the tests that require it (test
 # FIXTURE.start) and stops both after them (FIXTURE.stop). The environment
 # that names the prefix and the loader is kept in the global property
 # KORV_SESSION_ENV_FIXTURE for the tests of the session (tests/wine-kit). One
 # prefix per fixture, so that what one suite writes to the registry never
-# reaches another.
+# reaches another. With DPI, the prefix is made at that scale, with Wine's DPI
+# scaling on, so that programs are scaled by their manifests
+# (scripts/wine-prefix); without it, at Wine's default of 96 DPI.
 function(korv_test_session fixture)
   set(env "KORV_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-${fixture}" "KORV_WINE_ARCH=${KORV_WINE_ARCH}")
+  if(ARGC GREATER 1)
+    list(APPEND env "KORV_WINE_DPI=${ARGV1}")
+  endif()
   set_property(GLOBAL PROPERTY KORV_SESSION_ENV_${fixture} "${env}")
   add_test(NAME ${fixture}.start COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-session start)
   set_tests_properties(${fixture}.start PROPERTIES FIXTURES_SETUP ${fixture} ENVIRONMENT "${env}" TIMEOUT 120)

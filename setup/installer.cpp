@@ -1,6 +1,7 @@
 // The self-installer: after the user accepts the agreement, copies the program
 // into the Windows directory as Korvanthel.Scr and, if the user agrees, makes
-// that copy the current user's screen saver.
+// that copy the current user's screen saver and switches screen saving on, as
+// Windows' own Install of a screen saver does.
 #include "setup/setup.h"
 #include "setup/resource_ids.h"
 #include "hooks/test_hooks.h"
@@ -172,17 +173,35 @@ void run_installer() {
   }
 
   if (MessageBoxA(NULL, question_text, question_caption, MB_YESNO) != IDYES) return;
+  // Screen saving is switched on only once the saver is set: switched on
+  // without it, it would start whatever saver was set before, or none.
+  if (set_current_saver(target)) switch_screen_saving_on();
+}
 
+bool set_current_saver(const char* target) {
   HKEY key = NULL;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-    return;
+    return false;
   char short_path[target_path_size];
   strcpy(short_path, target);
   DWORD length = GetShortPathNameA(target, short_path, target_path_size - 1);
   // No short form, or one that does not fit: the full path is written.
   if (length == 0 || length >= (DWORD)(target_path_size - 1)) strcpy(short_path, target);
-  RegSetValueExA(key, "SCRNSAVE.EXE", 0, REG_SZ, (const BYTE*)short_path, (DWORD)strlen(short_path) + 1);
+  LONG written =
+      RegSetValueExA(key, "SCRNSAVE.EXE", 0, REG_SZ, (const BYTE*)short_path, (DWORD)strlen(short_path) + 1);
   RegCloseKey(key);
+  return written == ERROR_SUCCESS;
+}
+
+void switch_screen_saving_on() {
+  // Saved in the user's settings and announced to every window, as the
+  // screen-saver settings themselves do: it holds at once, without signing out.
+  const UINT save_and_announce = SPIF_UPDATEINIFILE | SPIF_SENDCHANGE;
+  SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, TRUE, NULL, save_and_announce);
+  // A wait of 0 never starts a saver; a wait the user chose is kept.
+  UINT timeout = 0;
+  if (SystemParametersInfoA(SPI_GETSCREENSAVETIMEOUT, 0, &timeout, 0) && timeout == 0)
+    SystemParametersInfoA(SPI_SETSCREENSAVETIMEOUT, default_screen_save_timeout, NULL, save_and_announce);
 }
 
 INT_PTR CALLBACK agreement_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {

@@ -1,6 +1,6 @@
-// Resource and control ids of the configuration dialog (template 2003) and of
-// the installer's agreement dialog (template 104). Included by resources.rc, so
-// plain #defines only.
+// Resource and control ids of the configuration dialog (template 2003), of
+// the installer's agreement dialog (template 104), the manifest and the version
+// resource. Included by resources.rc, so plain #defines only.
 #pragma once
 
 // Configuration dialog.
@@ -20,3 +20,5 @@
 
 // The application manifest.
 #define IDR_MANIFEST 1
+// The version resource.
+#define IDR_VERSION 1

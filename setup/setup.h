@@ -40,6 +40,15 @@ install_status copy_stream(FILE* source, FILE* target);
 // Copies the file source_name to target_path. On failure no partial target is
 // left behind, and a target that is the source itself is never opened for writing.
 install_status copy_program_file(const char* source_name, const char* target_path);
+// Records the installed file's short path (the full path where there is no
+// short form) as the current user's screen saver, SCRNSAVE.EXE; false when the
+// desktop settings do not open or the value is not written.
+bool set_current_saver(const char* target);
+// Switches screen saving on and, where the wait before the saver starts is 0,
+// sets it to default_screen_save_timeout; a wait the user chose is kept. Saved
+// in the user's settings and announced to every window.
+const unsigned default_screen_save_timeout = 600;  // seconds: 10 minutes
+void switch_screen_saving_on();
 // The text that the installer shows for a failure, into a buffer of size bytes
 // (empty for install_ok, which is never shown).
 void describe_install_failure(install_status status, const char* system_root, const char* source_name,

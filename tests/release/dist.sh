@@ -31,7 +31,9 @@ crlf=$(grep -c $'\r$' "$readme" || true)
 for words in "Korvanthel screen saver, version $version" "Run Korvanthel.exe" "\"Run as administrator\"" \
              "Windows Vista" "Copy Korvanthel.scr into your Windows directory" "choose \"Install\"" \
              "delete" "Korvanthel.Scr from your Windows directory" "SCRNSAVE.EXE" \
-             'HKEY_CURRENT_USER\Control Panel\Desktop' "Exactly these two things" "$zip_name"; do
+             'HKEY_CURRENT_USER\Control Panel\Desktop' "Exactly these things" "$zip_name" \
+             "ScreenSaveActive, set to 1" "ScreenSaveTimeOut, set to 600" "10 minutes" "a wait that you chose is kept" \
+             "unknown publisher" "First compare the" "\"More info\", then \"Run anyway\""; do
   grep -qF -- "$words" "$readme" || fail "README.txt does not say: $words"
 done
 if grep -qiE 'cmake|debian|wine|mingw|build|git|@VERSION@' "$readme"; then

@@ -1,4 +1,5 @@
 #include "tests/wine-kit/win_driver.h"
+#include "korv_version.h"
 #include <stdio.h>
 #include <string.h>
 
@@ -130,6 +131,34 @@ void delete_saver_value() {
   RegCloseKey(key);
 }
 
+static std::string desktop_text(HKEY key, const char* name) {
+  char data[64];
+  DWORD size = sizeof data - 1, type = 0;
+  if (RegQueryValueExA(key, name, NULL, &type, (BYTE*)data, &size) != ERROR_SUCCESS) return "(none)";
+  if (type != REG_SZ) return "(not text)";
+  data[size] = '\0';
+  return data;
+}
+
+screen_saving read_screen_saving() {
+  screen_saving saving = {"(none)", "(none)"};
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, desktop_key, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return saving;
+  saving.active = desktop_text(key, "ScreenSaveActive");
+  saving.timeout = desktop_text(key, "ScreenSaveTimeOut");
+  RegCloseKey(key);
+  return saving;
+}
+
+std::ostream& operator<<(std::ostream& out, const screen_saving& saving) {
+  return out << "active " << saving.active << ", timeout " << saving.timeout;
+}
+
+void set_screen_saving(bool active, unsigned timeout) {
+  SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, active, NULL, SPIF_UPDATEINIFILE);
+  SystemParametersInfoA(SPI_SETSCREENSAVETIMEOUT, timeout, NULL, SPIF_UPDATEINIFILE);
+}
+
 bool read_file(const std::string& path, std::string& bytes) {
   bytes.clear();
   FILE* file = fopen(path.c_str(), "rb");
@@ -192,7 +221,8 @@ int count_entries(const std::string& dir) {
   return count;
 }
 
-const char about_caption[] = "Korvanthel screen saver v 0.0.0a";
+// The version as the file VERSION writes it, through the build.
+const char about_caption[] = "Korvanthel screen saver v " KORV_VERSION_TEXT;
 const char agreement_caption[] = "install Korvanthel screen saver";
 const char question_caption[] = "OMBRELT screen saver";
 const char failure_caption[] = "Korvanthel screen saver setup";

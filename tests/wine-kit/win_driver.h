@@ -4,6 +4,7 @@
 // never measure time as a result.
 #pragma once
 #include <windows.h>
+#include <ostream>
 #include <string>
 
 // A visible (or any, when visible is false) top-level window with this
@@ -39,6 +40,26 @@ struct saver_value {
 saver_value read_saver_value();
 void write_saver_value(const char* text);  // REG_SZ, with its zero
 void delete_saver_value();
+
+// Screen saving as the user's settings keep it: the values ScreenSaveActive
+// and ScreenSaveTimeOut (text, as Windows stores them) of HKCU\Control
+// Panel\Desktop, which SystemParametersInfoA's set forms write when asked to
+// save (SPIF_UPDATEINIFILE). Read from the registry: under Wine,
+// SystemParametersInfoA answers SPI_GETSCREENSAVEACTIVE from the X server's
+// own screen saver, whatever the setting, and keeps the timeout that a process
+// read first, whoever changes it later.
+struct screen_saving {
+  std::string active;   // "(none)" when absent
+  std::string timeout;  // seconds, "(none)" when absent
+  bool operator==(const screen_saving& other) const {
+    return active == other.active && timeout == other.timeout;
+  }
+};
+// "active A, timeout T", for the tests' messages.
+std::ostream& operator<<(std::ostream& out, const screen_saving& saving);
+screen_saving read_screen_saving();
+// Sets both through SystemParametersInfoA, saved in the settings.
+void set_screen_saving(bool active, unsigned timeout);
 
 // Files.
 bool read_file(const std::string& path, std::string& bytes);

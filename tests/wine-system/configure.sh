@@ -9,7 +9,8 @@
 kit_init
 set -f
 
-CAPTION="Korvanthel screen saver v 0.0.0a"
+# The version as the file VERSION writes it.
+CAPTION="Korvanthel screen saver v $(cat "$KIT_ROOT/VERSION")"
 
 if ! probe has-resource "$SAVER" 5 2003; then
   note "the program carries no dialog template 2003"

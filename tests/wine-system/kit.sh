@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Windows test kit itself (tests/wine-kit), against a window of
-# korv_probe's own: finding a window, its facts, pixels of a screenshot, the
-# preview-style X window lookup, a process ending on request with its exit
-# code, a dead handle, and the Windows path of a Unix path.
+# korv_probe's own: finding a window, its facts and DPI, pixels of a
+# screenshot, the preview-style X window lookup, a process ending on request
+# with its exit code, a dead handle, and the Windows path of a Unix path.
 . "$(dirname "$0")/../wine-kit/lib.sh"
 kit_init
 
@@ -14,6 +14,7 @@ check_eq "the handle printed by the parent is the one found" "$handle" "$(head -
 check_eq "window_field reads the client size" "210 130" "$(window_field "$handle" client)"
 check_eq "window_field reads the screen rectangle" "300 200 510 330" "$(window_field "$handle" rect)"
 check_eq "the window is visible" 1 "$(window_field "$handle" visible)"
+check_eq "probe dpi reads the window's DPI, the session's 96" 96 "$(probe dpi "$handle" | awk '$1 == "dpi" { print $2 }')"
 check_eq "probe find locates the window by class and title" "$handle" "$(probe find KorvProbeParent "Korv probe parent")"
 if probe find KorvProbeParent "No such title" >/dev/null; then
   fail "probe find reports a title that no window has"
@@ -50,6 +51,7 @@ check_eq "the parent reported its destruction" destroyed "$(tail -n 1 "$CASE_DIR
 dead=$(probe dead-handle)
 check "dead-handle prints a handle" test -n "$dead"
 check_eq "a dead handle names no window" 0 "$(window_field "$dead" exists)"
+if probe dpi "$dead" >/dev/null; then fail "probe dpi reports on a dead handle"; else pass "probe dpi answers 1 for a dead handle"; fi
 
 # A process that never ends: wait_exit must give up and stop_process end it.
 parent_start lingering 50 50 --ms 60000
@@ -71,6 +73,11 @@ if probe children "$PARENT" "$SAVER_CLASS" Preview >/dev/null; then
 else
   pass "probe children answers 1 when no child has the class and title"
 fi
+stop_process "$PARENT_PID"
+
+# A parent that asked for per-monitor DPI awareness has it.
+parent_start aware 60 40 --per-monitor --ms 60000
+check_eq "a --per-monitor parent is per-monitor DPI aware" 2 "$(probe dpi "$PARENT" | awk '$1 == "awareness" { print $2 }')"
 stop_process "$PARENT_PID"
 
 check_eq "winpath gives the path on Wine's drive Z:" 'Z:\tmp\a b\c.txt' "$(winpath '/tmp/a b/c.txt')"

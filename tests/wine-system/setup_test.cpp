@@ -1,7 +1,7 @@
 // The real program driven as a user would: started under different names and
 // command lines with SystemRoot pointed at a scratch folder, its dialogs found
-// by caption and worked by their control ids, its files and registry value
-// checked afterwards.
+// by caption and worked by their control ids, its files and registry values
+// checked afterwards. Its resources are read back from the file.
 #include <doctest/doctest.h>
 
 #include "tests/wine-system/resource_checks.h"
@@ -165,14 +165,20 @@ about_seen look_at_about(DWORD pid) {
 
 // ------------------------------------------------------------------ resources
 
-TEST_CASE("the program carries both templates, its manifest and nothing else") {
-  HMODULE module = LoadLibraryExA(program_path().c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
-  REQUIRE(module);
-  check_config_template(module);
-  check_agreement_template(module);
-  check_manifest(module);
-  check_no_other_resources(module);
-  FreeLibrary(module);
+TEST_CASE("the programs carry both templates, the manifest, the version and nothing else") {
+  const char* shipped = getenv("KORV_SHIPPED_PROGRAM");
+  REQUIRE_MESSAGE(shipped, "KORV_SHIPPED_PROGRAM names the program as shipped");
+  for (const std::string& program : {wine_path(shipped), program_path()}) {
+    CAPTURE(program);
+    HMODULE module = LoadLibraryExA(program.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    REQUIRE(module);
+    check_config_template(module);
+    check_agreement_template(module);
+    check_manifest(module);
+    check_no_other_resources(module);
+    FreeLibrary(module);
+    check_version_resource(program);
+  }
 }
 
 // ------------------------------------------------------------------ installer
@@ -185,6 +191,8 @@ TEST_CASE(
   std::string setup = copy_program(dir, "SETUP.EXE");
   copy_program(dir, "korvanthel.exe");
   write_saver_value("sentinel");
+  set_screen_saving(false, 0);
+  const screen_saving before = {"0", "0"};
   struct row {
     const char* how;
     agreement_ending ending;
@@ -214,20 +222,33 @@ TEST_CASE(
     CHECK(count_entries(windows) == 0);
     CHECK(count_entries(dir) == 3);
     CHECK(read_saver_value().data == sentinel);
+    CHECK(read_screen_saving() == before);
   }
 }
 
-TEST_CASE("install then Yes: a byte-identical copy, and its short path as the screen saver") {
+TEST_CASE("install then Yes: a byte-identical copy, its short path as the screen saver, screen saving on") {
   std::string bytes = program_bytes();
   std::string dir = make_scratch_dir("yes");
   std::string setup = copy_program(dir, "SETUP.EXE");
-  // The second value ends in a backslash: the path then has two, used as is.
-  const std::string roots[] = {dir + "\\WINDOWS", dir + "\\WINNT\\"};
   CreateDirectoryA((dir + "\\WINDOWS").c_str(), NULL);
   CreateDirectoryA((dir + "\\WINNT").c_str(), NULL);
-  for (const std::string& root : roots) {
+  // Screen saving off beforehand, with no wait or with one the user chose.
+  // The second root ends in a backslash: the path then has two, used as is.
+  struct row {
+    std::string root;
+    unsigned timeout_before;
+    screen_saving after;
+  };
+  const row rows[] = {
+      {dir + "\\WINDOWS", 0, {"1", "600"}},
+      {dir + "\\WINNT\\", 300, {"1", "300"}},
+  };
+  for (const row& r : rows) {
+    const std::string& root = r.root;
     CAPTURE(root);
+    CAPTURE(r.timeout_before);
     delete_saver_value();
+    set_screen_saving(false, r.timeout_before);
     started program = start(setup, in_quotes(setup), dir, root.c_str());
     installer_run run = make_installer_run(end_by_install, IDYES);
     drive_installer(run, program.pid);
@@ -247,10 +268,11 @@ TEST_CASE("install then Yes: a byte-identical copy, and its short path as the sc
     std::string expected = short_path_of(target);
     CHECK(saved.size == expected.size() + 1);
     CHECK(saved.data == expected + std::string(1, '\0'));
+    CHECK(read_screen_saving() == r.after);
   }
 }
 
-TEST_CASE("install then No: the copy stays, the registry is untouched; a second run replaces the file") {
+TEST_CASE("install then No: the copy stays, the settings are untouched; a second run replaces the file") {
   std::string bytes = program_bytes();
   std::string dir = make_scratch_dir("no");
   std::string windows = dir + "\\WINDOWS";
@@ -258,6 +280,8 @@ TEST_CASE("install then No: the copy stays, the registry is untouched; a second 
   std::string setup = copy_program(dir, "Setup.Exe");
   std::string target = windows + "\\Korvanthel.Scr";
   write_saver_value("sentinel");
+  set_screen_saving(false, 0);
+  const screen_saving before = {"0", "0"};
   for (int pass = 0; pass < 2; pass++) {
     CAPTURE(pass);
     if (pass == 1) REQUIRE(write_file(target, std::string(bytes.size() * 2, 'J')));
@@ -273,6 +297,7 @@ TEST_CASE("install then No: the copy stays, the registry is untouched; a second 
     CHECK(copy == bytes);
     CHECK(count_entries(windows) == 1);
     CHECK(read_saver_value().data == sentinel);
+    CHECK(read_screen_saving() == before);
   }
 }
 
@@ -297,6 +322,8 @@ TEST_CASE("installer failures: the user is told, nothing is asked or written") {
       {"started under a name not in the current folder", windows.c_str(), "elsewhere.exe",
        "could not be opened"},
   };
+  set_screen_saving(false, 0);
+  const screen_saving before = {"0", "0"};
   for (const row& r : rows) {
     CAPTURE(r.what);
     write_saver_value("sentinel");
@@ -311,6 +338,7 @@ TEST_CASE("installer failures: the user is told, nothing is asked or written") {
     CHECK(count_entries(windows) == 0);
     CHECK(count_entries(dir) == 2);
     CHECK(read_saver_value().data == sentinel);
+    CHECK(read_screen_saving() == before);
   }
 }
 
@@ -373,6 +401,7 @@ TEST_CASE("the shipped program installs itself into the real Windows directory")
   std::string target = std::string(windows) + "\\Korvanthel.Scr";
   DeleteFileA(target.c_str());
   delete_saver_value();
+  set_screen_saving(false, 0);
   STARTUPINFOA startup;
   memset(&startup, 0, sizeof startup);
   startup.cb = sizeof startup;
@@ -394,6 +423,7 @@ TEST_CASE("the shipped program installs itself into the real Windows directory")
   saver_value saved = read_saver_value();
   CHECK(saved.type == REG_SZ);
   CHECK(saved.data == short_path_of(target) + std::string(1, '\0'));
+  CHECK(read_screen_saving() == screen_saving{"1", "600"});
   DeleteFileA(target.c_str());
 }
 

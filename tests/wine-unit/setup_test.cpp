@@ -408,7 +408,7 @@ TEST_CASE("agreement dialog: every line of the notice fits the notice control") 
   // Measured in the control's own font against the room its client area gives
   // the text (the edit control's margins left out): nothing is cut off at the
   // right edge, since the control does not wrap.
-  int widest = 0, room = 0, client = 0;
+  int widest = 0, room = 0, client = 0, dpi = 0;
   std::string widest_line;
   INT_PTR result = run_modal(IDD_AGREEMENT, agreement_dialog_proc, agreement_caption, [&](HWND dialog) {
     HWND edit = GetDlgItem(dialog, IDC_NOTICE);
@@ -418,6 +418,7 @@ TEST_CASE("agreement dialog: every line of the notice fits the notice control") 
     LRESULT margins = SendMessageA(edit, EM_GETMARGINS, 0, 0);
     room = client - LOWORD(margins) - HIWORD(margins);
     HDC dc = GetDC(edit);
+    dpi = GetDeviceCaps(dc, LOGPIXELSY);
     HGDIOBJ font = (HGDIOBJ)SendMessageA(edit, WM_GETFONT, 0, 0);
     HGDIOBJ previous = SelectObject(dc, font ? font : GetStockObject(SYSTEM_FONT));
     std::string text = agreement_text;
@@ -439,11 +440,81 @@ TEST_CASE("agreement dialog: every line of the notice fits the notice control") 
   });
   CHECK(result == 0);
   CAPTURE(widest_line);
-  MESSAGE("widest notice line " << widest << " px, room " << room << " px of a " << client
-                                << " px client area");
+  MESSAGE("at " << dpi << " DPI: widest notice line " << widest << " px, room " << room << " px of a "
+                << client << " px client area");
   CHECK(widest > 0);
   CHECK(room > 0);
   CHECK(widest < room);
+}
+
+namespace {
+// A control's text measured in its own font, and the room its client area
+// gives it; a check box's text shares its width with the box.
+struct text_room {
+  int id;
+  std::string text;
+  SIZE extent;
+  int width, height;
+};
+
+text_room measure_control(HWND dialog, int id) {
+  HWND control = GetDlgItem(dialog, id);
+  text_room room = {id, window_text(control), {0, 0}, 0, 0};
+  RECT area = {};
+  GetClientRect(control, &area);
+  room.width = area.right - area.left;
+  room.height = area.bottom - area.top;
+  if ((GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX)
+    room.width -= GetSystemMetrics(SM_CXMENUCHECK) + GetSystemMetrics(SM_CXEDGE);
+  HDC dc = GetDC(control);
+  HGDIOBJ font = (HGDIOBJ)SendMessageA(control, WM_GETFONT, 0, 0);
+  HGDIOBJ previous = SelectObject(dc, font ? font : GetStockObject(SYSTEM_FONT));
+  GetTextExtentPoint32A(dc, room.text.c_str(), (int)room.text.size(), &room.extent);
+  SelectObject(dc, previous);
+  ReleaseDC(control, dc);
+  return room;
+}
+}  // namespace
+
+TEST_CASE("both dialogs: the text of every button and label fits its control") {
+  argument_zero replaced("Korvanthel.scr");
+  struct dialog_row {
+    int template_id;
+    DLGPROC proc;
+    const char* caption;
+    std::vector<int> ids;
+    int close_id;
+  };
+  const dialog_row dialogs[] = {
+      {IDD_CONFIG,
+       config_dialog_proc,
+       about_caption,
+       {IDC_HOME_PAGE, IDC_SPONSOR_PAGE, IDC_CONFIG_CLOSE},
+       IDC_CONFIG_CLOSE},
+      {IDD_AGREEMENT,
+       agreement_dialog_proc,
+       agreement_caption,
+       {IDC_AGREEMENT_TITLE, IDC_ACCEPT, IDC_INSTALL, IDC_EXIT},
+       IDC_EXIT},
+  };
+  for (const dialog_row& d : dialogs) {
+    CAPTURE(d.caption);
+    std::vector<text_room> rooms;
+    run_modal(d.template_id, d.proc, d.caption, [&](HWND dialog) {
+      for (int id : d.ids) rooms.push_back(measure_control(dialog, id));
+      click(dialog, d.close_id);
+    });
+    REQUIRE(rooms.size() == d.ids.size());
+    for (const text_room& room : rooms) {
+      CAPTURE(room.text);
+      MESSAGE(room.id << " \"" << room.text << "\": " << room.extent.cx << " x " << room.extent.cy
+                      << " px in " << room.width << " x " << room.height);
+      CHECK_FALSE(room.text.empty());
+      CHECK(room.extent.cx > 0);
+      CHECK(room.extent.cx < room.width);
+      CHECK(room.extent.cy <= room.height);
+    }
+  }
 }
 
 TEST_CASE("agreement dialog: the accept box enables and disables install") {
@@ -617,9 +688,114 @@ TEST_CASE("configuration dialog: an .exe name runs the installer and the dialog 
   CHECK(read_saver_value().data == std::string("sentinel", 9));
 }
 
+// ---------------------------------------------------------------- screen saving
+
+namespace {
+// The wait before the saver starts as this process's SystemParametersInfoA
+// sees it (the settings that it sets itself, it reads back).
+UINT timeout_seen() {
+  UINT timeout = 12345;
+  SystemParametersInfoA(SPI_GETSCREENSAVETIMEOUT, 0, &timeout, 0);
+  return timeout;
+}
+}  // namespace
+
+TEST_CASE("switch_screen_saving_on: on, and a wait of 10 minutes only where none is set") {
+  struct row {
+    bool active;
+    unsigned timeout;
+    screen_saving after;
+  };
+  const row rows[] = {
+      {false, 0, {"1", "600"}}, {true, 0, {"1", "600"}},      {false, 300, {"1", "300"}},
+      {true, 1, {"1", "1"}},    {false, 7200, {"1", "7200"}},
+  };
+  for (const row& r : rows) {
+    CAPTURE(r.active);
+    CAPTURE(r.timeout);
+    set_screen_saving(r.active, r.timeout);
+    switch_screen_saving_on();
+    CHECK(read_screen_saving() == r.after);
+    CHECK(std::to_string(timeout_seen()) == r.after.timeout);
+  }
+}
+
 // ---------------------------------------------------------------- installer
 // The installer's ordinary runs are driven on the real program by the system
-// tests; here the failures, including a write error injected midway.
+// tests; here what its answer changes, and the failures, including a write
+// error injected midway.
+
+TEST_CASE("installer: Yes sets the saver and switches screen saving on; No and declining change neither") {
+  std::string dir = make_scratch_dir("answers");
+  std::string program = dir + "\\SETUP.EXE";
+  REQUIRE(write_file(program, sample_program_bytes()));
+  std::string windows = dir + "\\WINDOWS";
+  CreateDirectoryA(windows.c_str(), NULL);
+  std::string target = windows + "\\Korvanthel.Scr";
+  char short_target[MAX_PATH] = "";
+  struct row {
+    const char* what;
+    agreement_ending ending;
+    int answer;
+    unsigned timeout_before;
+    bool saver_set;
+    screen_saving after;
+  };
+  const row rows[] = {
+      {"Yes, no wait set", end_by_install, IDYES, 0, true, {"1", "600"}},
+      {"Yes, a wait of 5 minutes set", end_by_install, IDYES, 300, true, {"1", "300"}},
+      {"No", end_by_install, IDNO, 0, false, {"0", "0"}},
+      {"declined", end_by_exit, IDYES, 0, false, {"0", "0"}},
+  };
+  for (const row& r : rows) {
+    CAPTURE(r.what);
+    write_saver_value("sentinel");
+    set_screen_saving(false, r.timeout_before);
+    system_root root(windows.c_str());
+    argument_zero replaced(program.c_str());
+    installer_run run = make_installer_run(r.ending, r.answer);
+    run_installer_as(run);
+    CHECK_FALSE(run.failure_seen);
+    CHECK(run.question_seen == (r.ending == end_by_install));
+    if (r.saver_set) {
+      REQUIRE(GetShortPathNameA(target.c_str(), short_target, sizeof short_target) > 0);
+      saver_value saved = read_saver_value();
+      CHECK(saved.type == REG_SZ);
+      CHECK(saved.data == std::string(short_target) + std::string(1, '\0'));
+    } else {
+      CHECK(read_saver_value().data == std::string("sentinel", 9));
+    }
+    CHECK(read_screen_saving() == r.after);
+    CHECK(std::to_string(timeout_seen()) == r.after.timeout);
+  }
+}
+
+TEST_CASE("installer: Yes where the desktop settings do not open switches nothing on") {
+  std::string dir = make_scratch_dir("no-desktop");
+  std::string program = dir + "\\SETUP.EXE";
+  REQUIRE(write_file(program, sample_program_bytes()));
+  write_saver_value("sentinel");
+  set_screen_saving(false, 0);
+  // This process's HKEY_CURRENT_USER is an empty key for the run: it has no
+  // Control Panel\Desktop to open.
+  HKEY empty = NULL;
+  REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Korvanthel tests\\empty user", 0, NULL, 0,
+                          KEY_ALL_ACCESS, NULL, &empty, NULL) == ERROR_SUCCESS);
+  system_root root(dir.c_str());
+  argument_zero replaced(program.c_str());
+  installer_run run = make_installer_run(end_by_install, IDYES);
+  REQUIRE(RegOverridePredefKey(HKEY_CURRENT_USER, empty) == ERROR_SUCCESS);
+  run_installer_as(run);
+  RegOverridePredefKey(HKEY_CURRENT_USER, NULL);
+  RegCloseKey(empty);
+  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Korvanthel tests\\empty user");
+  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Korvanthel tests");
+  CHECK(run.question_seen);
+  CHECK(file_exists(dir + "\\Korvanthel.Scr"));
+  CHECK(read_saver_value().data == std::string("sentinel", 9));
+  CHECK(read_screen_saving() == screen_saving{"0", "0"});
+  CHECK(timeout_seen() == 0);
+}
 
 TEST_CASE("installer: every failure is told, asks nothing and writes nothing") {
   std::string dir = make_scratch_dir("failures");

@@ -17,7 +17,18 @@ static LRESULT CALLBACK parent_proc(HWND window, UINT message, WPARAM wparam, LP
   return DefWindowProcA(window, message, wparam, lparam);
 }
 
-// parent WIDTH HEIGHT [X Y] [--until FILE] [--ms N] [--color RRGGBB] [--front]
+// The windows this thread creates from now on per-monitor DPI aware
+// (SetThreadDpiAwarenessContext, Windows 10 1607 and later; looked up at run
+// time).
+static bool make_thread_per_monitor_aware() {
+  typedef void*(WINAPI * set_context_function)(void*);
+  set_context_function set_context = (set_context_function)(void*)GetProcAddress(
+      GetModuleHandleA("user32.dll"), "SetThreadDpiAwarenessContext");
+  void* per_monitor_aware = (void*)(INT_PTR)-3;  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE
+  return set_context && set_context(per_monitor_aware) != nullptr;
+}
+
+// parent WIDTH HEIGHT [X Y] [--until FILE] [--ms N] [--color RRGGBB] [--front] [--per-monitor]
 static int parent_cmd(int argc, char** argv) {
   if (argc < 3) return probe_usage_error(argv[0]);
   int width = atoi(argv[1]);
@@ -34,6 +45,7 @@ static int parent_cmd(int argc, char** argv) {
   DWORD lifetime = 60000;
   COLORREF color = RGB(255, 0, 255);
   bool front = false;
+  bool per_monitor = false;
   for (int i = next; i < argc; i++) {
     if (strcmp(argv[i], "--until") == 0 && i + 1 < argc) {
       until = wine_path(argv[++i]);
@@ -44,12 +56,21 @@ static int parent_cmd(int argc, char** argv) {
       color = RGB((rgb >> 16) & 255, (rgb >> 8) & 255, rgb & 255);
     } else if (strcmp(argv[i], "--front") == 0) {
       front = true;
+    } else if (strcmp(argv[i], "--per-monitor") == 0) {
+      per_monitor = true;
     } else {
       return probe_usage_error(argv[0]);
     }
   }
   if (width <= 0 || height <= 0) return probe_usage_error(argv[0]);
 
+  // The probe has no manifest: a platform that scales programs by their
+  // manifests runs it DPI unaware, unless asked for per-monitor awareness,
+  // as a settings dialog of the system has.
+  if (per_monitor && !make_thread_per_monitor_aware()) {
+    fprintf(stderr, "parent: per-monitor DPI awareness is not available\n");
+    return 1;
+  }
   WNDCLASSA window_class = {};
   window_class.lpfnWndProc = parent_proc;
   window_class.hInstance = GetModuleHandleA(nullptr);
@@ -93,8 +114,9 @@ static int parent_cmd(int argc, char** argv) {
 
 static const ProbeCommand parent_commands[] = {
     {"parent",
-     "WIDTH HEIGHT [X Y] [--until FILE] [--ms N] [--color RRGGBB] [--front]   (prints the handle; destroys "
-     "the window when FILE exists or after N ms, default 60000; --front: brings it to the front first)",
+     "WIDTH HEIGHT [X Y] [--until FILE] [--ms N] [--color RRGGBB] [--front] [--per-monitor]   (prints the "
+     "handle; destroys the window when FILE exists or after N ms, default 60000; --front: brings it to the "
+     "front first; --per-monitor: a per-monitor DPI aware window)",
      parent_cmd},
 };
 PROBE_COMMANDS(parent_commands);
