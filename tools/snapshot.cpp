@@ -33,9 +33,10 @@ int main(int argc, char** argv) {
   if (argc < 2 || argc > 5 || (argc > 2 && !parse_count(argv[2], 0, 100000000, &frame)) ||
       (argc > 3 && !parse_count(argv[3], 1, 16384, &width)) ||
       (argc > 4 && !parse_count(argv[4], 1, 16384, &height))) {
-    std::fprintf(stderr,
-                 "usage: snapshot [--immediate] out.png [frame >= 0, default 75] [width 1..16384, default 1024]"
-                 " [height 1..16384, default 768]\n");
+    std::fprintf(
+        stderr,
+        "usage: snapshot [--immediate] out.png [frame >= 0, default 75] [width 1..16384, default 1024]"
+        " [height 1..16384, default 768]\n");
     return 2;
   }
   if (!offscreen_open((int)width, (int)height)) return 1;
