@@ -36,7 +36,8 @@ void set_gl_function_lookup(gl_function_lookup lookup) {
   function_lookup = lookup;
 }
 
-int surface_mesh_vertex(int row, int column) {
+// The index of grid point (row, column) in the mesh's vertices.
+static int surface_mesh_vertex(int row, int column) {
   return row * (SURFACE_COLUMNS + 1) + column;
 }
 

@@ -30,11 +30,9 @@ typedef gl_function (*gl_function_lookup)(const char* name);
 // client-side arrays.
 void set_gl_function_lookup(gl_function_lookup lookup);
 
-// The index of grid point (row, column) in the mesh's vertices: row along u
-// (0 to SURFACE_ROWS), column along v (0 to SURFACE_COLUMNS).
-int surface_mesh_vertex(int row, int column);
-// The grid points of cell (i, j)'s four corners, as {row, column}, in the
-// order in which draw_surface_cell sends them for the cell's winding flag.
+// The grid points of cell (i, j)'s four corners, as {row, column} (row along
+// u, column along v: the point (row / 64, column / 64)), in the order in
+// which draw_surface_cell sends them for the cell's winding flag.
 void surface_cell_corners(int i, int j, int corners[4][2]);
 
 // Sends the surface's triangles. The first call in a context makes the mesh
