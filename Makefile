@@ -74,6 +74,8 @@ test: bootstrap build sanitize
 
 bench: bootstrap build
 	@for b in build/native/bench/bench_*; do [ -x "$$b" ] && "$$b"; done; true
+	@# The frame once more with Mesa's no-op renderer: the CPU's part where a GPU draws.
+	@GALLIUM_NOOP=1 build/native/bench/bench_frame
 	@KORV_TEST_TREE=$(TEST_TREE) KORV_WINE_ARCH=$(WINE_ARCH) bench/windows/run
 	@KORV_WINE_ARCH=$(WINE_ARCH) bench/password/run.sh $(TEST_TREE) 100
 	@bench/x11/run build/native

@@ -20,7 +20,11 @@ endif()
 # The core library itself names no GL backend: each program links exactly one
 # (OSMesa for the tools, tests and benchmarks, libGL and GLX for the X11
 # program), since OSMesa and libGL in one process only work by accident.
-add_library(korv_core STATIC ${KORV_CORE_SOURCES} toolkit/report_error_posix.cpp)
+# The core's native-only part: the surface mesh draws from arrays and buffer
+# objects (OpenGL 1.5), which the Windows program never uses and whose
+# functions its OpenGL 1.1 headers lack.
+set(KORV_NATIVE_CORE_SOURCES scene/surface_mesh.cpp)
+add_library(korv_core STATIC ${KORV_CORE_SOURCES} ${KORV_NATIVE_CORE_SOURCES} toolkit/report_error_posix.cpp)
 target_include_directories(korv_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(korv_core PUBLIC ${GLU_LIBRARY})
 if(KORV_SANITIZE)

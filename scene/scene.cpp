@@ -119,12 +119,16 @@ void draw_surface(void (*send_grid)()) {
   glPopAttrib();
 }
 
-void draw_frame() {
+void draw_frame_with(void (*send_grid)()) {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glPushMatrix();  // the camera frame
   step_camera();
   draw_light_and_marker();
   draw_red_cone();
-  draw_surface(draw_surface_grid);
+  draw_surface(send_grid);
   glPopMatrix();
+}
+
+void draw_frame() {
+  draw_frame_with(draw_surface_grid);
 }

@@ -17,7 +17,12 @@ void apply_scene_projection(int width, int height);
 void resize_scene(int width, int height);
 // One animated frame: clear, then inside the camera frame the steps below in
 // this order, each leaving the matrices and attributes as it found them.
+// The surface is the immediate-mode grid (draw_surface_grid).
 void draw_frame();
+// The same frame with the surface sent by `send_grid` (the native programs
+// send the surface mesh, draw_surface_mesh); draw_frame is
+// draw_frame_with(draw_surface_grid).
+void draw_frame_with(void (*send_grid)());
 
 // The steps of a frame, for programs that draw it with a step of their own.
 // Advances tilt and spin by one step and applies the camera.

@@ -36,12 +36,19 @@ bool offscreen_open(int width, int height) {
 }
 
 void offscreen_close() {
-  if (context) OSMesaDestroyContext(context);
+  if (context) {
+    release_surface_mesh();  // its buffer objects live in this context
+    OSMesaDestroyContext(context);
+  }
   context = nullptr;
   std::free(pixels);
   pixels = nullptr;
   buffer_width = 0;
   buffer_height = 0;
+}
+
+gl_function offscreen_function(const char* name) {
+  return OSMesaGetProcAddress(name);
 }
 
 const unsigned char* offscreen_pixels() {

@@ -1,13 +1,17 @@
 // snapshot: renders frame N of the scene (init_scene, then N frames) at
-// width x height offscreen and writes it to a PNG.
-//   snapshot out.png [frame=75] [width=1024] [height=768]
+// width x height offscreen and writes it to a PNG. The surface is drawn from
+// its mesh, as the Linux edition draws it; with --immediate it is sent as the
+// Windows program sends it, polygon by polygon, for comparison.
+//   snapshot [--immediate] out.png [frame=75] [width=1024] [height=768]
 #include <GL/gl.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "scene/scene.h"
+#include "scene/surface_mesh.h"
 #include "tools/offscreen.h"
 
 static bool parse_count(const char* text, long low, long high, long* value) {
@@ -20,20 +24,27 @@ static bool parse_count(const char* text, long low, long high, long* value) {
 }
 
 int main(int argc, char** argv) {
+  bool immediate = argc > 1 && !std::strcmp(argv[1], "--immediate");
+  if (immediate) {
+    argc--;
+    argv++;
+  }
   long frame = 75, width = 1024, height = 768;
   if (argc < 2 || argc > 5 || (argc > 2 && !parse_count(argv[2], 0, 100000000, &frame)) ||
       (argc > 3 && !parse_count(argv[3], 1, 16384, &width)) ||
       (argc > 4 && !parse_count(argv[4], 1, 16384, &height))) {
-    std::fprintf(stderr,
-                 "usage: snapshot out.png [frame >= 0, default 75] [width 1..16384, default 1024]"
-                 " [height 1..16384, default 768]\n");
+    std::fprintf(
+        stderr,
+        "usage: snapshot [--immediate] out.png [frame >= 0, default 75] [width 1..16384, default 1024]"
+        " [height 1..16384, default 768]\n");
     return 2;
   }
   if (!offscreen_open((int)width, (int)height)) return 1;
+  set_gl_function_lookup(offscreen_function);
   init_scene((int)width, (int)height);
   // Frame 0 is the cleared screen before the first frame is drawn.
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  for (long n = 0; n < frame; n++) draw_frame();
+  for (long n = 0; n < frame; n++) draw_frame_with(immediate ? draw_surface_grid : draw_surface_mesh);
   glFinish();
   bool ok = write_png(argv[1], offscreen_pixels(), (int)width, (int)height);
   offscreen_close();

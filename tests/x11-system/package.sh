@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# The Debian package as Debian's rules want it, built by CPack from the native
+# tree into a scratch folder: lintian reports no error and no warning (its
+# informational notes are shown), the changelog's latest version is the
+# release's, and the manual page renders without a warning, is what
+# `man korvanthel` finds, and describes every option of the program's usage
+# line and the line for the daemon's programs list.
+#   package.sh SOURCE_ROOT BUILD_TREE
+set -euo pipefail
+root=$1 tree=$2
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/korv-x11-package.XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+if ! cpack --config "$tree/CPackConfig.cmake" -G DEB -B "$scratch/deb" >"$scratch/cpack.log" 2>&1; then
+  cat "$scratch/cpack.log" >&2
+  fail "cpack could not build the package"
+fi
+deb=$(echo "$scratch"/deb/*.deb)
+[ -f "$deb" ] || fail "cpack wrote no package"
+
+# lintian fails on its errors and warnings; its root-user notice goes aside.
+if ! lintian --fail-on error,warning --display-info --pedantic --display-experimental "$deb" \
+  >"$scratch/lintian.txt" 2>"$scratch/lintian.err"; then
+  cat "$scratch/lintian.txt" "$scratch/lintian.err" >&2
+  fail "lintian: errors or warnings on $(basename "$deb")"
+fi
+sed 's/^/lintian: /' "$scratch/lintian.txt"
+
+version=$(cat "$root/VERSION")
+logged=$(dpkg-parsechangelog -l "$root/x11/debian/changelog" -S Version)
+[ "$logged" = "$version" ] || fail "x11/debian/changelog's latest entry is $logged, the release is $version"
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "the package's version is not $version"
+
+warnings=$(MANWIDTH=80 man --warnings -l "$root/x11/korvanthel.6x" 2>&1 >/dev/null)
+[ -z "$warnings" ] || fail "x11/korvanthel.6x: $warnings"
+
+# The manual page as installed: what `man korvanthel` shows.
+dpkg-deb -x "$deb" "$scratch/root"
+export MANPATH=$scratch/root/usr/share/man MANWIDTH=80
+[ "$(man -w korvanthel)" = "$MANPATH/man6/korvanthel.6x.gz" ] || fail "man korvanthel finds $(man -w korvanthel)"
+page=$(man --warnings korvanthel 2>"$scratch/man.err")
+[ ! -s "$scratch/man.err" ] || fail "man korvanthel: $(cat "$scratch/man.err")"
+program=$scratch/root/usr/libexec/xscreensaver/korvanthel
+usage=$("$program" -help)
+options=$(grep -o '\[-[a-z-]*' <<<"$usage" | tr -d '[')
+[ -n "$options" ] || fail "no options in the usage line: $usage"
+for option in $options; do
+  grep -qE -- "^ +$option( |$)" <<<"$page" || fail "the manual page does not describe $option"
+done
+for words in 'GL: /usr/libexec/xscreensaver/korvanthel --root \n\' SIGTERM 'EXIT STATUS' XSCREENSAVER_WINDOW; do
+  grep -qF -- "$words" <<<"$page" || fail "the manual page does not say: $words"
+done
+echo "$(basename "$deb"): lintian-clean, changelog $logged, manual page for $(wc -w <<<"$options") options"
