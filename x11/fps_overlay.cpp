@@ -1,25 +1,32 @@
-// The frame-rate overlay: a bitmap font from the X server, white text on a
-// black box in the lower left corner.
+// The frame-rate overlay: white text on a black box in the lower left corner.
+// The X server draws the two lines in the font into a one-bit picture when
+// their text changes (about once a second), which becomes a texture; each
+// frame then draws one textured rectangle. (A bitmap per glyph, or one
+// bitmap for the whole text, costs the renderer a texture upload per frame.)
 #include "x11/fps_overlay.h"
 
 #include <GL/gl.h>
-#include <GL/glx.h>
+#include <X11/Xutil.h>
 
 #include <cstring>
+#include <vector>
 
 const char* const overlay_fonts[] = {"-misc-fixed-bold-r-normal--18-*-*-*-*-*-iso8859-1", "9x15bold", "fixed",
                                      nullptr};
 const char* const small_overlay_fonts[] = {"-misc-fixed-medium-r-normal--10-*-*-*-*-*-iso8859-1", "6x10",
                                            "fixed", nullptr};
 
+static Display* font_display;
 static XFontStruct* font;
-// Lists for the visible ASCII characters 33 to 126. The space gets no list:
-// Mesa compiles a blank glyph's bitmap into a list that neither advances the
-// raster position nor leaves the error flag clear (GL_OUT_OF_MEMORY).
-static GLuint glyph_base;  // list of character 0
-static const int first_glyph = 33;
-static const int glyph_count = 94;
-static int space_width;
+
+// The text last drawn and its picture: a texture of texture_side x
+// texture_side texels (a power of two), whose lower left text_width x
+// text_height are the text, opaque where the glyphs are.
+static const int max_line = 64;
+static char shown_line1[max_line], shown_line2[max_line];
+static GLuint text_texture;
+static bool text_ready;
+static int text_width, text_height, texture_width, texture_height;
 
 bool overlay_open(Display* display, const char* const* names) {
   for (const char* const* name = names; *name; name++) {
@@ -27,36 +34,97 @@ bool overlay_open(Display* display, const char* const* names) {
     if (font) break;
   }
   if (!font) return false;
-  GLuint lists = glGenLists(glyph_count);
-  if (!lists) {
-    XFreeFont(display, font);
-    font = nullptr;
-    return false;
-  }
-  glXUseXFont(font->fid, first_glyph, glyph_count, (int)lists);
-  glyph_base = lists - first_glyph;
-  space_width = font->max_bounds.width;
-  if (font->per_char && ' ' >= (int)font->min_char_or_byte2 && ' ' <= (int)font->max_char_or_byte2)
-    space_width = font->per_char[' ' - font->min_char_or_byte2].width;
+  font_display = display;
+  shown_line1[0] = shown_line2[0] = '\0';
+  text_ready = false;
+  text_width = text_height = texture_width = texture_height = 0;
+  glGenTextures(1, &text_texture);
   return true;
 }
 
-// Printable ASCII only: other bytes are drawn as '?'. A space is an advance
-// of the raster position by the font's space width.
-static void draw_text(int x, int y, const char* text) {
-  glRasterPos2i(x, y);
-  for (const char* p = text; *p; p++) {
-    if (*p == ' ')
-      glBitmap(0, 0, 0, 0, (GLfloat)space_width, 0, nullptr);
-    else
-      glCallList(glyph_base + (GLuint)((*p >= first_glyph && *p < first_glyph + glyph_count) ? *p : '?'));
+static int line_height() {
+  return font->ascent + font->descent + 2;
+}
+
+// The line as it is shown: printable ASCII only, other bytes as '?', at
+// most max_line - 1 characters. Answers its length.
+static int printable(const char* line, char* out) {
+  int n = 0;
+  for (; line[n] && n < max_line - 1; n++) out[n] = (line[n] >= ' ' && line[n] <= '~') ? line[n] : '?';
+  out[n] = '\0';
+  return n;
+}
+
+static int power_of_two_at_least(int n) {
+  int p = 1;
+  while (p < n) p *= 2;
+  return p;
+}
+
+// Draws both lines into a one-bit pixmap on the server, reads it back and
+// loads it into text_texture: white, opaque where the glyphs are.
+static void render_text(const char* line1, const char* line2) {
+  int n1 = printable(line1, shown_line1), n2 = printable(line2, shown_line2);
+  int w1 = XTextWidth(font, shown_line1, n1), w2 = XTextWidth(font, shown_line2, n2);
+  text_width = w1 > w2 ? w1 : w2;
+  text_height = font->ascent + line_height() + font->descent;
+  text_ready = false;
+  if (text_width <= 0) return;
+  Pixmap pixmap = XCreatePixmap(font_display, DefaultRootWindow(font_display), (unsigned)text_width,
+                                (unsigned)text_height, 1);
+  GC gc = XCreateGC(font_display, pixmap, 0, nullptr);
+  XSetFont(font_display, gc, font->fid);
+  XSetForeground(font_display, gc, 0);
+  XFillRectangle(font_display, pixmap, gc, 0, 0, (unsigned)text_width, (unsigned)text_height);
+  XSetForeground(font_display, gc, 1);
+  XDrawString(font_display, pixmap, gc, 0, font->ascent, shown_line1, n1);
+  XDrawString(font_display, pixmap, gc, 0, font->ascent + line_height(), shown_line2, n2);
+  XImage* image =
+      XGetImage(font_display, pixmap, 0, 0, (unsigned)text_width, (unsigned)text_height, 1, XYPixmap);
+  if (image) {
+    // Luminance and alpha per texel; rows from the bottom up, as OpenGL
+    // counts them.
+    texture_width = power_of_two_at_least(text_width);
+    texture_height = power_of_two_at_least(text_height);
+    std::vector<GLubyte> texels((size_t)texture_width * texture_height * 2, 0);
+    for (int y = 0; y < text_height; y++) {
+      GLubyte* row = &texels[(size_t)(text_height - 1 - y) * texture_width * 2];
+      for (int x = 0; x < text_width; x++)
+        if (XGetPixel(image, x, y)) row[2 * x] = row[2 * x + 1] = 255;
+    }
+    XDestroyImage(image);
+    glPushAttrib(GL_TEXTURE_BIT);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    glBindTexture(GL_TEXTURE_2D, text_texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE_ALPHA, texture_width, texture_height, 0, GL_LUMINANCE_ALPHA,
+                 GL_UNSIGNED_BYTE, texels.data());
+    glPopClientAttrib();
+    glPopAttrib();
+    text_ready = true;
   }
+  XFreeGC(font_display, gc);
+  XFreePixmap(font_display, pixmap);
+}
+
+static bool text_changed(const char* line1, const char* line2) {
+  char shown[max_line];
+  printable(line1, shown);
+  if (std::strcmp(shown, shown_line1) != 0) return true;
+  printable(line2, shown);
+  return std::strcmp(shown, shown_line2) != 0;
 }
 
 void overlay_draw(int width, int height, const char* line1, const char* line2) {
   if (!font) return;
-  glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_LIST_BIT | GL_TRANSFORM_BIT | GL_VIEWPORT_BIT |
-               GL_DEPTH_BUFFER_BIT);
+  if (text_changed(line1, line2)) render_text(line1, line2);
+  glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_TRANSFORM_BIT | GL_VIEWPORT_BIT | GL_DEPTH_BUFFER_BIT |
+               GL_TEXTURE_BIT | GL_COLOR_BUFFER_BIT);
   glDisable(GL_LIGHTING);
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_TEXTURE_2D);
@@ -69,18 +137,32 @@ void overlay_draw(int width, int height, const char* line1, const char* line2) {
   glPushMatrix();
   glLoadIdentity();
 
-  int line_height = font->ascent + font->descent + 2;
-  int x = 8, y2 = 8 + font->descent, y1 = y2 + line_height;
-  int w1 = XTextWidth(font, line1, (int)std::strlen(line1));
-  int w2 = XTextWidth(font, line2, (int)std::strlen(line2));
-  // White text on a black box, so that it reads on every part of the scene.
-  // (One box costs far less than outlining every glyph: each bitmap is a
-  // separate draw for the software renderer.)
+  // The second line's baseline 8 pixels plus the descent above the bottom,
+  // the first line's one line higher; a black box 4 pixels around both, so
+  // that the text reads on every part of the scene.
+  int x = 8, bottom = 8;
   glColor3f(0.0f, 0.0f, 0.0f);
-  glRecti(x - 4, y2 - font->descent - 4, x + (w1 > w2 ? w1 : w2) + 4, y1 + font->ascent + 4);
-  glColor3f(1.0f, 1.0f, 1.0f);
-  draw_text(x, y1, line1);
-  draw_text(x, y2, line2);
+  glRecti(x - 4, bottom - 4, x + text_width + 4, bottom + text_height + 4);
+  if (text_ready) {
+    // Texel for pixel: the rectangle's corners on pixel corners, nearest
+    // filtering, only the opaque texels drawn.
+    glBindTexture(GL_TEXTURE_2D, text_texture);
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.5f);
+    GLfloat s = (GLfloat)text_width / texture_width, t = (GLfloat)text_height / texture_height;
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0);
+    glVertex2i(x, bottom);
+    glTexCoord2f(s, 0);
+    glVertex2i(x + text_width, bottom);
+    glTexCoord2f(s, t);
+    glVertex2i(x + text_width, bottom + text_height);
+    glTexCoord2f(0, t);
+    glVertex2i(x, bottom + text_height);
+    glEnd();
+  }
 
   glPopMatrix();
   glMatrixMode(GL_PROJECTION);
@@ -90,7 +172,10 @@ void overlay_draw(int width, int height, const char* line1, const char* line2) {
 
 void overlay_close(Display* display) {
   if (!font) return;
-  glDeleteLists(glyph_base + first_glyph, glyph_count);
+  glDeleteTextures(1, &text_texture);
+  text_texture = 0;
+  text_ready = false;
   XFreeFont(display, font);
   font = nullptr;
+  font_display = nullptr;
 }

@@ -1,5 +1,5 @@
-// The -fps overlay: frame rate and load in the lower left corner, drawn with
-// a GLX bitmap font over the finished frame.
+// The -fps overlay: frame rate and load in the lower left corner, drawn in an
+// X server font over the finished frame.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -10,11 +10,10 @@ extern const char* const overlay_fonts[];
 extern const char* const small_overlay_fonts[];
 
 // Loads the first font of the null-terminated list `names` that the server
-// has and makes display lists of its visible ASCII glyphs in the current
-// context. Returns false when none loads.
+// has. Returns false when none loads.
 bool overlay_open(Display* display, const char* const* names);
 // Draws two lines of text in the lower left corner of a width x height
 // viewport, leaving every OpenGL state it touches as it found it.
 void overlay_draw(int width, int height, const char* line1, const char* line2);
-// Frees the font and its display lists.
+// Frees the font.
 void overlay_close(Display* display);

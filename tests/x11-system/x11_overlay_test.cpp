@@ -82,6 +82,44 @@ TEST(X11Overlay, TextInTheLowerLeftCornerOnly) {
   glClearColor(0.0f, 0.0f, 0.0f, 1.0f);  // the scene's own
 }
 
+// The lower left box's pixels after drawing the overlay with these lines
+// over a plain background.
+std::vector<unsigned char> overlay_pixels(const char* line1, const char* line2) {
+  glClearColor(0.2f, 0.2f, 0.6f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  overlay_draw(width, height, line1, line2);
+  std::vector<unsigned char> rgb(160 * 60 * 3);
+  glReadBuffer(GL_BACK);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, 160, 60, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+  glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+  return rgb;
+}
+
+// The text is drawn once into a picture and reused while it stays the same:
+// new figures must show at once, and the same figures the same way.
+TEST(X11Overlay, NewTextShowsAtOnceAndTheSameTextTheSameWay) {
+  open_window();
+  ASSERT_TRUE(overlay_open(target.display, overlay_fonts));
+  std::vector<unsigned char> first = overlay_pixels("FPS: 11.1", "Load: 1.0%");
+  std::vector<unsigned char> changed_fps = overlay_pixels("FPS: 99.9", "Load: 1.0%");
+  std::vector<unsigned char> changed_load = overlay_pixels("FPS: 99.9", "Load: 70.0%");
+  std::vector<unsigned char> again = overlay_pixels("FPS: 11.1", "Load: 1.0%");
+  EXPECT_NE(first, changed_fps);
+  EXPECT_NE(changed_fps, changed_load);
+  EXPECT_EQ(first, again);
+  // Bytes outside printable ASCII are shown as '?', never as nothing.
+  std::vector<unsigned char> odd = overlay_pixels("FPS: \x01\x7f", "Load: \n");
+  std::vector<unsigned char> marks = overlay_pixels("FPS: ??", "Load: ?");
+  EXPECT_EQ(odd, marks);
+  // Reopened, it starts with no picture of the old text.
+  overlay_close(target.display);
+  ASSERT_TRUE(overlay_open(target.display, small_overlay_fonts));
+  std::vector<unsigned char> small = overlay_pixels("FPS: 11.1", "Load: 1.0%");
+  EXPECT_NE(small, first);
+  overlay_close(target.display);
+}
+
 TEST(X11Overlay, LeavesTheScenesStateAsItFound) {
   open_window();
   ASSERT_TRUE(overlay_open(target.display, overlay_fonts));
@@ -112,6 +150,14 @@ TEST(X11Overlay, LeavesTheScenesStateAsItFound) {
   EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
   EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
   EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
+  // Its texture and the way it draws it stay its own.
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+  EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
+  GLint bound = -1, alignment = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+  EXPECT_EQ(bound, 0);
+  EXPECT_EQ(alignment, 4);
   EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
   overlay_close(target.display);
 }
