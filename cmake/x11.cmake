@@ -5,7 +5,14 @@
 include(GNUInstallDirs)
 
 install(TARGETS korvanthel RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver COMPONENT x11)
-install(FILES ${CMAKE_SOURCE_DIR}/x11/korvanthel.xml DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/xscreensaver/config
+# What the scene shows, in the words of docs/scene.txt, which the settings
+# description and the package description share (README.md says it too, and
+# a test holds the three to the one text).
+file(READ ${CMAKE_SOURCE_DIR}/docs/scene.txt KORV_SCENE_DESCRIPTION)
+string(STRIP "${KORV_SCENE_DESCRIPTION}" KORV_SCENE_DESCRIPTION)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/docs/scene.txt)
+configure_file(${CMAKE_SOURCE_DIR}/x11/korvanthel.xml.in ${CMAKE_CURRENT_BINARY_DIR}/korvanthel.xml @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/korvanthel.xml DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/xscreensaver/config
         COMPONENT x11)
 
 # The manual page (what `man korvanthel` and the settings dialog's
@@ -36,7 +43,7 @@ set(CPACK_PACKAGE_CONTACT "Korvanthel developers <korvanthel@korvanthel.example>
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Korvanthel OpenGL screen saver for xscreensaver")
 # Debian's description: the summary line, then this text.
 set(CPACK_PACKAGE_DESCRIPTION
-    "A surface made by inverting circles in the unit circle, painted as a blue\nand green checkerboard by two-sided lighting, beside a red cone and the\nwhite marker of an orbiting light, seen from a slowly tilting and spinning\ncamera. To use it with the xscreensaver daemon, add the line\n  GL: /usr/libexec/xscreensaver/korvanthel --root\nto the programs list of ~/.xscreensaver.")
+    "${KORV_SCENE_DESCRIPTION}\n.\nTo use it with the xscreensaver daemon, add the line\n  GL: /usr/libexec/xscreensaver/korvanthel --root\nto the programs list of ~/.xscreensaver.")
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
