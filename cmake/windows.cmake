@@ -92,6 +92,10 @@ set_target_properties(korvanthel PROPERTIES OUTPUT_NAME Korvanthel SUFFIX .scr)
 add_custom_command(TARGET korvanthel POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:korvanthel> ${CMAKE_BINARY_DIR}/Korvanthel.exe)
 
+# The functions that register tests (korv_command_test for the release checks;
+# the Windows harnesses' own are in tests/wine-kit).
+include(${CMAKE_SOURCE_DIR}/tests/kit/register.cmake)
+
 # korv_test_session(FIXTURE [DPI]): the CTest fixture FIXTURE starts a private X
 # server and a persistent wineserver on its own Wine prefix,
 # wineprefix-FIXTURE in the build tree, before the tests that require it (test
@@ -109,9 +113,11 @@ function(korv_test_session fixture)
   endif()
   set_property(GLOBAL PROPERTY KORV_SESSION_ENV_${fixture} "${env}")
   add_test(NAME ${fixture}.start COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-session start)
-  set_tests_properties(${fixture}.start PROPERTIES FIXTURES_SETUP ${fixture} ENVIRONMENT "${env}" TIMEOUT 120)
+  # Making a prefix takes Wine about 10 s, more on a loaded machine: the
+  # time-outs only catch a hang.
+  set_tests_properties(${fixture}.start PROPERTIES FIXTURES_SETUP ${fixture} ENVIRONMENT "${env}" TIMEOUT 600)
   add_test(NAME ${fixture}.stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-session stop)
-  set_tests_properties(${fixture}.stop PROPERTIES FIXTURES_CLEANUP ${fixture} ENVIRONMENT "${env}" TIMEOUT 60)
+  set_tests_properties(${fixture}.stop PROPERTIES FIXTURES_CLEANUP ${fixture} ENVIRONMENT "${env}" TIMEOUT 300)
 endfunction()
 
 if(KORV_WINDOWS_TESTS)
