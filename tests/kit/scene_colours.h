@@ -11,7 +11,15 @@
 // ambient light count as blue and green too.
 #pragma once
 
-enum scene_colour { colour_blue, colour_green, colour_red, colour_white, colour_black, colour_other, colour_classes };
+enum scene_colour {
+  colour_blue,
+  colour_green,
+  colour_red,
+  colour_white,
+  colour_black,
+  colour_other,
+  colour_classes
+};
 
 // The class's name as the tests print and read it.
 inline const char* scene_colour_name(int colour) {
@@ -35,8 +43,8 @@ struct scene_colour_counts {
 
 // Counts the classes of a width x height image whose pixels are `channels`
 // bytes each (red, green, blue first), rows `stride` bytes apart.
-inline scene_colour_counts count_scene_colours(const unsigned char* pixels, int width, int height, int channels,
-                                               long stride) {
+inline scene_colour_counts count_scene_colours(const unsigned char* pixels, int width, int height,
+                                               int channels, long stride) {
   scene_colour_counts counts = {};
   for (int y = 0; y < height; y++) {
     const unsigned char* p = pixels + y * stride;

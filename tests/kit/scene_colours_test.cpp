@@ -67,9 +67,9 @@ TEST(SceneColours, NamesAsTheShellReadsThem) {
 TEST(SceneColours, CountsAnImageRowByRow) {
   const unsigned char pad = 255;
   const unsigned char image[] = {
-      23, 23,  255, 255, 23,  69,  23,  255, pad, pad, pad, pad,  // blue, dark green
-      0,  0,   0,   255, 229, 61,  61,  255, pad, pad, pad, pad,  // black, red
-      23, 185, 23,  255, 23,  23,  69,  255, pad, pad, pad, pad,  // green, dark blue
+      23, 23,  255, 255, 23,  69, 23, 255, pad, pad, pad, pad,  // blue, dark green
+      0,  0,   0,   255, 229, 61, 61, 255, pad, pad, pad, pad,  // black, red
+      23, 185, 23,  255, 23,  23, 69, 255, pad, pad, pad, pad,  // green, dark blue
   };
   scene_colour_counts n = count_scene_colours(image, 2, 3, 4, 12);
   EXPECT_EQ(n.of[colour_blue], 2);
