@@ -67,7 +67,9 @@ printf '%s\n' ". '$KIT_LIB'" "${cases[@]}" >"$KIT_TMP/cases.sh"
 # run_cases ARGS...: the script of cases with ARGS, in a scratch folder of its own.
 run_cases() { env -u KORV_SCRATCH bash "$KIT_TMP/cases.sh" "$@"; }
 check_eq "--cases lists the functions case_NAME" "alpha beta" "$(run_cases --cases | tr '\n' ' ' | sed 's/ $//')"
-check "a case runs by its name" run_cases beta
+status=0
+run_cases beta >"$KIT_TMP/beta.out" || status=$?
+check_eq "a case runs by its name" "0 ok - beta ran" "$status $(head -n 1 "$KIT_TMP/beta.out")"
 status=0
 run_cases gamma >/dev/null 2>"$KIT_TMP/gamma.err" || status=$?
 check_eq "a case that does not exist fails" 2 "$status"
@@ -75,6 +77,21 @@ check "and says which cases there are" grep -q "no case 'gamma'; the cases are: 
 status=0
 run_cases >/dev/null 2>&1 || status=$?
 check_eq "no case named fails too" 2 "$status"
+
+# The registration reads the cases from the script: a new function is a new test.
+# list_cases SCRIPT: the cases as korv_script_cases finds them.
+list_cases() {
+  printf '%s\n' "include($(dirname "$KIT_LIB")/register.cmake)" "korv_script_cases($1 cases)" \
+    'message("${cases}")' >"$KIT_TMP/list_cases.cmake"
+  cmake -P "$KIT_TMP/list_cases.cmake" 2>&1
+}
+check_eq "the registration finds the script's cases" "alpha;beta" "$(list_cases "$KIT_TMP/cases.sh")"
+sed -i 's/^not_a_case() {/case_gamma() { pass "gamma ran"; }\n&/' "$KIT_TMP/cases.sh"
+check_eq "and a case added as a function" "alpha;beta;gamma" "$(list_cases "$KIT_TMP/cases.sh")"
+printf '%s\n' ". '$KIT_LIB'" 'kit_cases "$@"' >"$KIT_TMP/no_cases.sh"
+if list_cases "$KIT_TMP/no_cases.sh" >/dev/null; then fail "a script without cases stops the registration"; else
+  pass "a script without cases stops the registration"
+fi
 
 # --- waiting -------------------------------------------------------------------------
 check "wait_until returns at once when the condition holds" wait_until 1 true

@@ -48,6 +48,19 @@ function(korv_command_test name)
   endif()
 endfunction()
 
+# korv_script_cases(SCRIPT VAR): the cases of a bash script of cases (one
+# function case_NAME each, run as `SCRIPT NAME`), as the script itself lists
+# them (`SCRIPT --cases`, kit_cases in tests/kit/lib.sh), into VAR. A script
+# that lists none is an error.
+function(korv_script_cases script var)
+  execute_process(COMMAND bash ${script} --cases OUTPUT_VARIABLE cases RESULT_VARIABLE listed)
+  string(REGEX MATCHALL "[^\n]+" cases "${cases}")
+  if(NOT listed EQUAL 0 OR NOT cases)
+    message(FATAL_ERROR "${script} --cases lists no cases")
+  endif()
+  set(${var} ${cases} PARENT_SCOPE)
+endfunction()
+
 # korv_fuzz_run(NAME SOURCES FILE... [DEPENDS FILE...] ARGS ARG...): in the
 # sanitizer tree (clang, KORV_SANITIZE) the libFuzzer target NAME, built from
 # NAME.cpp of the calling folder and SOURCES (paths from the source root)
