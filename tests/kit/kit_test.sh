@@ -39,11 +39,13 @@ check "the summary counts both kinds" said failing "# 1 passed, 3 failed"
 child empty 'kit_start' 'kit_done'
 check_eq "a test in which nothing passed ends with 1" 1 "$CHILD_STATUS"
 
-child now 'kit_start' 'at_exit echo at exit' 'on_failure echo the logs' 'pass one' 'fail_now two' 'echo after'
+child now 'kit_start' 'at_exit echo queued first' 'at_exit echo queued last' 'on_failure echo the logs' 'pass one' \
+  'fail_now two' 'echo after'
 check_eq "fail_now ends the test with 1" 1 "$CHILD_STATUS"
 check "fail_now ends it at once" test "$(grep -c '^after$' "$KIT_TMP/now.out")" = 0
 check "a failed test runs its on_failure commands" said now "the logs"
-check "and its at_exit commands" said now "at exit"
+check_eq "and its at_exit commands, the last queued first" "queued last,queued first," \
+  "$(grep '^queued' "$KIT_TMP/now.out" | tr '\n' ,)"
 
 child quiet 'kit_start' 'on_failure echo the logs' 'pass one' 'kit_done'
 check "a test that passes runs no on_failure command" test "$(grep -c 'the logs' "$KIT_TMP/quiet.out")" = 0

@@ -21,7 +21,8 @@
 #   fail_now DESC [WHY]           records a failure and ends the test (for a step that the
 #                                 rest depends on; not from a subshell)
 #   note TEXT                     prints TEXT, each line after "# "
-#   at_exit COMMAND...            runs COMMAND when the test ends, whatever the way
+#   at_exit COMMAND...            runs COMMAND when the test ends, whatever the way (the last
+#                                 queued first)
 #   on_failure COMMAND...         runs COMMAND when the test ends failed (to show logs)
 #   kit_done                      prints the summary and ends the test
 #   kit_cases "$@"                for a script of cases (a function case_NAME each, run as
@@ -106,14 +107,14 @@ on_failure() {
 }
 
 # The EXIT trap: what a failed test shows, then every process started here
-# is stopped and the queued commands run.
+# is stopped and the queued commands run, the last queued first.
 kit_cleanup() {
-  local status=$? pid command
+  local status=$? pid command i
   if [ "$status" -ne 0 ]; then
     for command in "${KIT_ON_FAILURE[@]}"; do eval "$command" || true; done
   fi
   for pid in "${KIT_PIDS[@]}"; do stop_process "$pid"; done
-  for command in "${KIT_AT_EXIT[@]}"; do eval "$command" || true; done
+  for ((i = ${#KIT_AT_EXIT[@]} - 1; i >= 0; i--)); do eval "${KIT_AT_EXIT[i]}" || true; done
 }
 
 # --- results -----------------------------------------------------------------------
