@@ -24,6 +24,7 @@
 #   scene_seen WINDOW [X Y W H]   the scene in that window: wait_for_scene on its frames
 #   drawn_in WINDOW X Y W H       0 once some frame puts scene pixels (blue, green, red) there
 #   own_window                    the id of the program's own window, titled Korvanthel
+#   no_own_window                 0 when no window titled Korvanthel exists
 #   root_window                   the id of the root window
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/../kit/lib.sh"
@@ -76,6 +77,9 @@ drawn_in() {
 
 # The program's own window.
 own_window() { "$X11_TOOL" find Korvanthel; }
+
+# 0 when no window titled Korvanthel exists.
+no_own_window() { ! own_window >/dev/null; }
 
 # The root window.
 root_window() { xwininfo -root | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p'; }

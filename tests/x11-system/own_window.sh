@@ -20,7 +20,8 @@ for key in q Q Escape; do
   fi
   xdotool key "$key"
   expect_end "own-$key" "exit 0"
-  ! own_window >/dev/null || fail_now "window left after $key"
+  # The X server removes the window once it sees the program's connection close.
+  wait_until "$PATIENCE" no_own_window || fail_now "window left after $key"
   [ ! -s "$KIT_TMP/own-$key.err" ] || fail_now "stderr: $(cat "$KIT_TMP/own-$key.err")"
 done
 
@@ -33,7 +34,7 @@ xprop -id "$w" WM_CLASS | grep -q '"korvanthel", "Korvanthel"' || fail_now "WM_C
 drawn_in "$w" 0 0 320 240 || fail_now "nothing drawn"
 "$X11_TOOL" delete "$w"
 expect_end own-delete "exit 0"
-! own_window >/dev/null || fail_now "window left after WM_DELETE_WINDOW"
+wait_until "$PATIENCE" no_own_window || fail_now "window left after WM_DELETE_WINDOW"
 
 # -display names the display: it needs no DISPLAY, and it wins over a
 # DISPLAY that names another one (here one that does not exist).

@@ -5,9 +5,6 @@
 source "$(dirname "$0")/lib.sh"
 kit_init
 
-# 0 when no window titled Korvanthel exists.
-no_own_window() { ! own_window >/dev/null; }
-
 for sig in TERM:15 INT:2 HUP:1; do
   name=${sig%:*} number=${sig#*:}
   for delay in 10000 0; do
