@@ -92,10 +92,6 @@ set_target_properties(korvanthel PROPERTIES OUTPUT_NAME Korvanthel SUFFIX .scr)
 add_custom_command(TARGET korvanthel POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:korvanthel> ${CMAKE_BINARY_DIR}/Korvanthel.exe)
 
-# The functions that register tests (korv_command_test for the release checks;
-# the Windows harnesses' own are in tests/wine-kit).
-include(${CMAKE_SOURCE_DIR}/tests/kit/register.cmake)
-
 # korv_test_session(FIXTURE [DPI]): the CTest fixture FIXTURE starts a private X
 # server and a persistent wineserver on its own Wine prefix,
 # wineprefix-FIXTURE in the build tree, before the tests that require it (test
