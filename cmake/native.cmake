@@ -42,6 +42,8 @@ endif()
 
 add_subdirectory(tools)
 add_subdirectory(x11)
+# The test kit first: the other test folders register their tests with its functions.
+add_subdirectory(tests/kit)
 add_subdirectory(tests/native)
 # The sanitizer tree runs the native tests only; benchmarks measure the
 # programs as built, and the Linux edition's system tests run in this tree.

@@ -109,9 +109,11 @@ function(korv_test_session fixture)
   endif()
   set_property(GLOBAL PROPERTY KORV_SESSION_ENV_${fixture} "${env}")
   add_test(NAME ${fixture}.start COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-session start)
-  set_tests_properties(${fixture}.start PROPERTIES FIXTURES_SETUP ${fixture} ENVIRONMENT "${env}" TIMEOUT 120)
+  # Making a prefix takes Wine about 10 s, more on a loaded machine: the
+  # time-outs only catch a hang.
+  set_tests_properties(${fixture}.start PROPERTIES FIXTURES_SETUP ${fixture} ENVIRONMENT "${env}" TIMEOUT 600)
   add_test(NAME ${fixture}.stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-session stop)
-  set_tests_properties(${fixture}.stop PROPERTIES FIXTURES_CLEANUP ${fixture} ENVIRONMENT "${env}" TIMEOUT 60)
+  set_tests_properties(${fixture}.stop PROPERTIES FIXTURES_CLEANUP ${fixture} ENVIRONMENT "${env}" TIMEOUT 300)
 endfunction()
 
 if(KORV_WINDOWS_TESTS)

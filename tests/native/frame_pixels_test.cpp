@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "scene/scene.h"
+#include "tests/kit/scene_colours.h"
 #include "tests/native/gl_test_support.h"
 #include "tools/offscreen.h"
 
@@ -42,27 +43,10 @@ void expect_probes(const Probe* probes, int count, int frame) {
   }
 }
 
-struct ColourCounts {
-  int white, red, blue, green, black;
-};
-
-ColourCounts count_colours() {
-  ColourCounts n = {};
-  const unsigned char* p = offscreen_pixels();
-  for (int k = 0; k < offscreen_width() * offscreen_height(); k++, p += 4) {
-    int r = p[0], g = p[1], b = p[2];
-    if (r > 240 && g > 240 && b > 240)
-      n.white++;
-    else if (r > 150 && g < 100 && b < 100)
-      n.red++;
-    else if (b > 200 && r < 60 && g < 60)
-      n.blue++;
-    else if (g > 50 && r < 40 && b < 40)
-      n.green++;
-    else if (r == 0 && g == 0 && b == 0)
-      n.black++;
-  }
-  return n;
+// The frame's pixels by the scene's colour classes (tests/kit/scene_colours.h).
+scene_colour_counts count_colours() {
+  return count_scene_colours(offscreen_pixels(), offscreen_width(), offscreen_height(), 4,
+                             (long)offscreen_width() * 4);
 }
 
 TEST(FramePixels, Frame75ShowsSurfaceConeAndMarker) {
@@ -79,13 +63,13 @@ TEST(FramePixels, Frame75ShowsSurfaceConeAndMarker) {
       {"background beside the cone", 440, 330, 0, 0, 0},
   };
   expect_probes(probes, sizeof probes / sizeof probes[0], 75);
-  ColourCounts n = count_colours();
-  EXPECT_GT(n.white, 1000);  // the marker: about 45 pixels across
-  EXPECT_LT(n.white, 4000);
-  EXPECT_GT(n.red, 3000);    // the cone
-  EXPECT_GT(n.blue, 20000);  // the checkerboard's two colours
-  EXPECT_GT(n.green, 20000);
-  EXPECT_GT(n.black, 1024 * 768 / 2);
+  scene_colour_counts n = count_colours();
+  EXPECT_GT(n.of[colour_white], 1000);  // the marker: about 45 pixels across
+  EXPECT_LT(n.of[colour_white], 4000);
+  EXPECT_GT(n.of[colour_red], 3000);    // the cone
+  EXPECT_GT(n.of[colour_blue], 20000);  // the checkerboard's two colours
+  EXPECT_GT(n.of[colour_green], 20000);
+  EXPECT_GT(n.of[colour_black], 1024 * 768 / 2);
 }
 
 TEST(FramePixels, Frame150MarkerHidesTheSurfaceBehindIt) {
@@ -110,10 +94,10 @@ TEST(FramePixels, Frame60ShowsOnlyTheSurface) {
   // The sheets near the singular corner sweep across the view and hide the
   // cone and the marker.
   render_frame_number(60);
-  ColourCounts n = count_colours();
-  EXPECT_EQ(n.red, 0);
-  EXPECT_EQ(n.white, 0);
-  EXPECT_GT(n.blue + n.green, 1024 * 768 / 3);
+  scene_colour_counts n = count_colours();
+  EXPECT_EQ(n.of[colour_red], 0);
+  EXPECT_EQ(n.of[colour_white], 0);
+  EXPECT_GT(n.of[colour_blue] + n.of[colour_green], 1024 * 768 / 3);
 }
 
 }  // namespace

@@ -3,16 +3,14 @@
 #   dist.sh SOURCE_ROOT SHIPPED_PROGRAM SCRATCH
 set -euo pipefail
 root=$1 shipped=$2 scratch=$3
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+source "$(dirname "$0")/../kit/lib.sh"
+KORV_SCRATCH=$scratch kit_start
 
-rm -rf "$scratch"
-mkdir -p "$scratch"
 version=$(cat "$root/VERSION")
 zip_name=Korvanthel-$version-win32.zip
 "$root/scripts/make-dist" "$scratch/first" "$shipped" >/dev/null
 zip=$scratch/first/$zip_name
-[ -f "$zip" ] || { echo "FAIL: $zip was not written" >&2; exit 1; }
+[ -f "$zip" ] || fail_now "$zip was not written"
 
 members=$(unzip -Z1 "$zip" | tr '\n' ' ')
 [ "$members" = "Korvanthel.exe Korvanthel.scr README.txt " ] || fail "members are: $members"
@@ -55,5 +53,5 @@ echo "a package" > "$scratch/korvanthel-x11_test_amd64.deb"
 [ "$(wc -l < "$scratch/third/SHA256SUMS")" -eq 2 ] || fail "SHA256SUMS does not list the package"
 (cd "$scratch/third" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS with a package does not match"
 
-[ "$failures" -eq 0 ] || exit 1
-echo "the release zip holds the shipped program and the read-me; checksums match"
+[ "$KIT_FAILED" -gt 0 ] || pass "the release zip holds the shipped program and the read-me; checksums match"
+kit_done

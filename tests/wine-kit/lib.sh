@@ -1,9 +1,11 @@
-# The Windows test kit's shell library: every Windows system-test script
-# sources it. The programs run under Wine on the test session's private X
-# server (scripts/test-session); korv_probe does what needs the Windows side.
+# The Windows part of the shell kit: every Windows system-test script sources
+# it, and it sources the kit that every shell test shares (tests/kit/lib.sh:
+# results, waiting, processes, the scene's colours; its head lists them). The
+# programs run under Wine on the test session's private X server
+# (scripts/test-session); korv_probe does what needs the Windows side.
 #
 #   . "$(dirname "$0")/../wine-kit/lib.sh"
-#   kit_init
+#   kit_init                       (the session's display, then kit_start)
 #   ... checks ...
 #   kit_done                       (exit 1 if a check failed, or if none passed)
 #
@@ -16,27 +18,17 @@
 #   KORV_SAVER_TEST                   its test build, Korvanthel_test.scr (new_case uses it)
 #   KORV_COMPONENTS                   the test components: verify/PASSWORD.CPL,
 #                                     noexport/PASSWORD.CPL, mpr/MPR.DLL
-#   KORV_SCRATCH                      the test's scratch folder, emptied by kit_init and kept
-#                                     afterwards (without it: a temporary folder, removed)
+#   KORV_SCRATCH, KORV_COLOURS        the scratch folder and the colour classifier (tests/kit/lib.sh)
 #
-# Results (TAP-like lines on stdout):
-#   check DESC COMMAND...         runs COMMAND; "ok - DESC" or "FAIL - DESC"
-#   check_eq DESC EXPECTED ACTUAL compares two strings
-#   pass DESC                     records a success
-#   fail DESC [WHY]               records a failure and goes on
-#   fail_now DESC                 records a failure, shows the case's logs and ends the test
-#                                 (for a step that the rest depends on; not from a subshell)
-#   note TEXT                     prints TEXT, each line after "# "
-#   at_exit COMMAND...            runs COMMAND when the test ends, whatever the way
-#   kit_done                      prints the summary and ends the test
+# A failed test shows the end of its case's logs (pwtest.log, hooks.log, saver.err).
 #
 # Programs (each starts in the case folder $CASE_DIR, stdin from /dev/null):
 #   wine_run PROGRAM ARGS...      runs a Windows program to its end; its exit code is the status
 #   probe COMMAND ARGS...         runs korv_probe (CRs stripped); `probe help` lists its commands
 #   reg ARGS...                   Wine's reg, quietly; its exit code is the status
 #   winpath PATH                  prints the Windows path of a Unix path (Z:\...), as Wine maps it
-#   bg_start NAME PROGRAM ARGS... starts a Windows program in the background; sets BG_PID;
-#                                 stdout/stderr go to $CASE_DIR/NAME.out and NAME.err
+#   bg_start NAME PROGRAM ARGS... starts a Windows program in the background (spawn); sets
+#                                 BG_PID; stdout/stderr go to $CASE_DIR/NAME.out and NAME.err
 #   saver_start ARGS...           starts the program under test, $SAVER ($KORV_SAVER unless a
 #                                 case chose another), in the background; sets SAVER_PID. Its
 #                                 test log is $CASE_DIR/hooks.log; SAVER_FAULT=N asks the test
@@ -46,14 +38,10 @@
 #                                 exists (sets SAVER_WINDOW) and has the keyboard focus
 #   parent_start NAME ARGS...     a test window: `korv_probe parent ARGS...` in the background;
 #                                 sets PARENT (the handle it prints) and PARENT_PID
-#   still_running PID             0 while the process runs
-#   wait_exit PID SECONDS         waits for the process to end: 0 and EXIT_CODE set to its exit
-#                                 code, or 1 and EXIT_CODE=running
-#   stop_process PID              ends one process started here (TERM, then KILL)
 #   (every process started with bg_start is stopped when the test ends)
 #
 # Windows (handles are decimal, as korv_probe prints them):
-#   wait_window CLASS TITLE SECS  prints the handle of a visible window ("-" = any)
+#   wait_window CLASS TITLE SECS  prints the handle of a visible window ("-" = any) once there
 #   wait_gone HWND SECONDS        0 once the handle names no window
 #   wait_preview PARENT SECONDS   prints the handle of the saver's preview window inside PARENT
 #   wait_front_steady HWND        0 once the window has stayed the foreground window for a moment
@@ -68,10 +56,15 @@
 #   pointer_position              prints "X Y"
 #   screenshot FILE [XID]         the root window (or X window XID) as a PNG
 #   pixel FILE X Y                prints "R G B" (0-255)
-#   colour_counts FILE            prints "blue N green N red N white N magenta N other N black N"
-#   colour_count FILE CLASS       the number of pixels of one class of colour_counts
+#   screen_colours                a counter for wait_for_scene: screenshots the screen into
+#                                 $KIT_TMP/screen-N.png (N counts up) and prints its colour counts
+#   preview_colours W H           a counter for wait_for_scene: captures the X windows of that
+#                                 size (Wine draws a child window's OpenGL into one) and prints
+#                                 their colour counts summed; PREVIEW_XID is then the one that
+#                                 showed the surface
 #   x_window_of_size W H          X window ids (hex) in the root tree with exactly this size
-#   frames_change                 0 when two screenshots 300 ms apart differ in many pixels
+#   frames_change [XID [PIXELS]]  0 once a capture of the screen (or of X window XID) differs
+#                                 from the one taken first in more than PIXELS pixels (2000)
 #
 # Cases of the test build with the test components (the password proofs, the fault guard):
 #   new_case NAME FAMILY          a fresh case folder $KIT_TMP/NAME with the test build in it,
@@ -81,31 +74,21 @@
 #   steer KEY=VALUE...            the components' steering file (pwtest-control.txt)
 #   use_password dword N | binary HEX | missing   ScreenSaveUsePassword
 #   log_lines TEXT                how many lines of the components' log contain TEXT
-#   wait_log TEXT COUNT [SECS]    0 once COUNT lines of that log contain TEXT (default 10 s)
+#   wait_log TEXT COUNT [SECS]    0 once COUNT lines of that log contain TEXT (default PATIENCE)
 #   running_lines                 the set_saver_running lines of the test build's log, in order
 #   verifier_log_sound            0 when every check ran alone and at least 200 ms after the
 #                                 previous one ended; prints the number of checks
 #
-# Colour classes (0-255 channels): blue b>50 and b>r+35 and b>g+35; green and red the
-# same with their own channel; white all >230; magenta r>200 b>200 g<60; black all <16.
-# The scene's unlit side shows ambient light only: about (23,23,69) or (23,69,23),
-# which these classes still count as blue and green.
 set -u
+. "$(dirname "${BASH_SOURCE[0]}")/../kit/lib.sh"
 
 KIT_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 KIT_WINE_RUN=$KIT_ROOT/scripts/wine-run
-KIT_PIDS=()
-KIT_AT_EXIT=()
-KIT_PASSED=0
-KIT_FAILED=0
 SAVER_CLASS=WindowsScreenSaverClass
-# Where programs start and write their output: the current folder until
-# kit_init sets the case folder (a script that needs no session, such as a
-# benchmark, may set it itself).
-CASE_DIR=${CASE_DIR:-.}
 
-# --- session and results ------------------------------------------------------
+# --- the session ----------------------------------------------------------------
 
+# Finds the test session's display, then starts the test (kit_start).
 kit_init() {
   : "${KORV_WINEPREFIX:?KORV_WINEPREFIX must name the Wine prefix}"
   export KORV_WINEPREFIX
@@ -116,46 +99,10 @@ kit_init() {
   fi
   DISPLAY=$(cat "$KORV_WINEPREFIX.display")
   export DISPLAY
-  if [ -n "${KORV_SCRATCH:-}" ]; then
-    KIT_TMP=$KORV_SCRATCH
-    rm -rf "$KIT_TMP"
-    mkdir -p "$KIT_TMP" || exit 1
-  else
-    KIT_TMP=$(mktemp -d "${TMPDIR:-/tmp}/korv-test.XXXXXX") || exit 1
-    at_exit rm -rf "$KIT_TMP"
-  fi
-  CASE_DIR=$KIT_TMP
+  kit_start
   CASE_LOG_PATH=
   SAVER=${KORV_SAVER:-}
-  cd "$KIT_TMP" || exit 1
-  trap kit_cleanup EXIT
-  trap 'exit 130' INT TERM
-}
-
-at_exit() {
-  local command
-  printf -v command '%q ' "$@"
-  KIT_AT_EXIT+=("$command")
-}
-
-kit_cleanup() {
-  local pid command
-  for pid in "${KIT_PIDS[@]}"; do
-    stop_process "$pid"
-  done
-  for command in "${KIT_AT_EXIT[@]}"; do
-    eval "$command"
-  done
-}
-
-pass() {
-  KIT_PASSED=$((KIT_PASSED + 1))
-  echo "ok - $1"
-}
-
-fail() {
-  KIT_FAILED=$((KIT_FAILED + 1))
-  echo "FAIL - $1${2:+: $2}"
+  on_failure show_case_logs
 }
 
 # The end of the logs that tell what the case's programs did.
@@ -168,38 +115,14 @@ show_case_logs() {
   done
 }
 
-fail_now() {
-  fail "$@"
-  show_case_logs
-  kit_done
-}
-
-note() {
-  printf '%s\n' "$*" | sed 's/^/# /'
-}
-
-check() {
-  local desc=$1
-  shift
-  if "$@"; then pass "$desc"; else fail "$desc" "command failed: $*"; fi
-}
-
-check_eq() {
-  if [ "$2" = "$3" ]; then pass "$1"; else fail "$1" "expected '$2', got '$3'"; fi
-}
-
-kit_done() {
-  echo "# $KIT_PASSED passed, $KIT_FAILED failed"
-  [ "$KIT_FAILED" -eq 0 ] && [ "$KIT_PASSED" -gt 0 ]
-  exit $?
-}
-
 # --- programs -------------------------------------------------------------------
 
+# Runs a Windows program to its end.
 wine_run() {
   (cd "$CASE_DIR" && exec "$KIT_WINE_RUN" "$@" </dev/null)
 }
 
+# Runs korv_probe; its exit code is the status.
 probe() {
   local status
   wine_run "$KORV_PROBE" "$@" | tr -d '\r'
@@ -207,20 +130,22 @@ probe() {
   return "$status"
 }
 
+# Wine's reg, quietly.
 reg() {
   wine_run reg "$@" >/dev/null 2>&1
 }
 
+# The Windows path of a Unix path.
 winpath() {
   probe wine-path "$1"
 }
 
+# Starts a Windows program in the background.
 bg_start() {
   local name=$1
   shift
-  (cd "$CASE_DIR" && exec "$KIT_WINE_RUN" "$@" </dev/null >"$CASE_DIR/$name.out" 2>"$CASE_DIR/$name.err") &
-  BG_PID=$!
-  KIT_PIDS+=("$BG_PID")
+  spawn "$name" "$KIT_WINE_RUN" "$@"
+  BG_PID=$SPAWN_PID
 }
 
 # Sets CASE_LOG_PATH to the test build's log of the case as the program opens
@@ -231,6 +156,7 @@ find_case_log_path() {
   [ -n "$CASE_LOG_PATH" ] || fail_now "Wine gives no Windows path for $CASE_DIR/hooks.log"
 }
 
+# Starts the program under test in the background.
 saver_start() {
   : "${SAVER:?SAVER (KORV_SAVER) must name the program under test}"
   local -x KORVANTHEL_TEST_LOG KORVANTHEL_TEST_FAULT
@@ -241,6 +167,7 @@ saver_start() {
   SAVER_PID=$BG_PID
 }
 
+# Runs the program under test to its end.
 saver_run() {
   : "${SAVER:?SAVER (KORV_SAVER) must name the program under test}"
   local -x KORVANTHEL_TEST_LOG
@@ -255,114 +182,81 @@ saver_run() {
 full_screen_start() {
   park_pointer
   saver_start /s
-  SAVER_WINDOW=$(wait_window "$SAVER_CLASS" "Screen Saver" 15) || return 1
+  SAVER_WINDOW=$(wait_window "$SAVER_CLASS" "Screen Saver" "$PATIENCE") || return 1
   wait_focus "Screen Saver"
+}
+
+# The first line of a test window's output: the handle it prints.
+printed_handle() {
+  PARENT=$(head -n 1 "$CASE_DIR/$1.out" 2>/dev/null | tr -d '\r')
+  [ -n "$PARENT" ] || ! still_running "$PARENT_PID"
 }
 
 # The handle comes from the probe's own output, not from a search by class:
 # a test window of an earlier step may still be on its way out.
 parent_start() {
-  local name=$1 i
+  local name=$1
   shift
   bg_start "$name" "$KORV_PROBE" parent "$@"
   PARENT_PID=$BG_PID
   PARENT=
-  for i in $(seq 1 200); do
-    PARENT=$(head -n 1 "$CASE_DIR/$name.out" 2>/dev/null | tr -d '\r')
-    [ -n "$PARENT" ] && return 0
-    still_running "$PARENT_PID" || return 1
-    sleep 0.05
-  done
-  return 1
-}
-
-still_running() {
-  kill -0 "$1" 2>/dev/null
-}
-
-# Polls every 50 ms. `wait` collects the exit code of our own child, so this
-# is not for a command substitution.
-wait_exit() {
-  local pid=$1 waited=0 limit_ms
-  limit_ms=$(seconds_to_ms "$2")
-  while still_running "$pid"; do
-    if [ "$waited" -ge "$limit_ms" ]; then
-      EXIT_CODE=running
-      return 1
-    fi
-    sleep 0.05
-    waited=$((waited + 50))
-  done
-  wait "$pid" 2>/dev/null
-  EXIT_CODE=$?
-  return 0
-}
-
-stop_process() {
-  local pid=$1 i
-  still_running "$pid" || { wait "$pid" 2>/dev/null; return 0; }
-  kill -TERM "$pid" 2>/dev/null
-  for i in 1 2 3 4 5 6 7 8 9 10; do
-    still_running "$pid" || break
-    sleep 0.05
-  done
-  still_running "$pid" && kill -KILL "$pid" 2>/dev/null
-  wait "$pid" 2>/dev/null
-  return 0
-}
-
-seconds_to_ms() {
-  awk -v s="$1" 'BEGIN { printf "%d", s * 1000 }'
+  wait_until "$PATIENCE" printed_handle "$name"
+  [ -n "$PARENT" ]
 }
 
 # --- windows --------------------------------------------------------------------
 
+# Prints the handle of a visible window once there.
 wait_window() {
   probe wait-window "$1" "$2" "$(seconds_to_ms "$3")"
 }
 
+# 0 once the handle names no window.
 wait_gone() {
   probe wait-gone "$1" "$(seconds_to_ms "$2")"
 }
 
+# The saver's preview window inside PARENT, if there is one: sets PREVIEW.
+preview_inside() {
+  PREVIEW=$(probe children "$1" "$SAVER_CLASS" Preview | head -n 1)
+  PREVIEW=${PREVIEW%% *}
+  [ -n "$PREVIEW" ]
+}
+
+# Prints the handle of the saver's preview window inside PARENT once there.
 wait_preview() {
-  local parent=$1 waited=0 limit_ms line
-  limit_ms=$(seconds_to_ms "$2")
-  while [ "$waited" -lt "$limit_ms" ]; do
-    line=$(probe children "$parent" "$SAVER_CLASS" Preview | head -n 1)
-    if [ -n "$line" ]; then
-      echo "${line%% *}"
-      return 0
-    fi
-    sleep 0.1
-    waited=$((waited + 100))
-  done
+  wait_until "$2" preview_inside "$1" || return 1
+  echo "$PREVIEW"
+}
+
+# One look at the foreground for wait_front_steady: counts the looks in a row
+# that found the window there.
+front_look() {
+  if [ "$(probe foreground)" = "$1" ]; then FRONT_LOOKS=$((FRONT_LOOKS + 1)); else FRONT_LOOKS=0; fi
+  [ "$FRONT_LOOKS" -ge 2 ] && return 0
+  sleep 0.15
   return 1
 }
 
 # Wine settles the foreground from X focus events that may come late: a new
 # window counts as in front once two looks 0.2 s apart found it there.
 wait_front_steady() {
-  local i steady=0
-  for i in $(seq 30); do
-    if [ "$(probe foreground)" = "$1" ]; then steady=$((steady + 1)); else steady=0; fi
-    [ $steady -ge 2 ] && return 0
-    sleep 0.2
-  done
-  return 1
+  FRONT_LOOKS=0
+  wait_until "$PATIENCE" front_look "$1"
+}
+
+# 0 when the X keyboard focus is on the window with that title.
+focus_on() {
+  [ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" = "$1" ]
 }
 
 # Keys typed with xdotool go to the X focus, which Wine moves a second or two
 # after the window asked for it.
 wait_focus() {
-  local i
-  for i in $(seq 100); do
-    [ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" = "$1" ] && return 0
-    sleep 0.1
-  done
-  return 1
+  wait_until "$PATIENCE" focus_on "$1"
 }
 
+# One field of `probe info`.
 window_field() {
   probe info "$1" | awk -v f="$2" '$1 == f { sub(/^[^ ]* ?/, ""); print; exit }'
 }
@@ -379,47 +273,60 @@ pointer_position() {
   xdotool getmouselocation --shell | awk -F= '$1 == "X" { x = $2 } $1 == "Y" { y = $2 } END { print x, y }'
 }
 
+# The root window (or X window XID) as a PNG.
 screenshot() {
   import -window "${2:-root}" "$1" 2>/dev/null
 }
 
+# One pixel of a PNG as "R G B".
 pixel() {
   convert "$1" -crop "1x1+$2+$3" -depth 8 rgb:- | od -An -v -tu1 | awk '{ print $1, $2, $3 }'
 }
 
-colour_counts() {
-  convert "$1" -depth 8 rgb:- | od -An -v -tu1 -w3 | awk '
-    { r = $1; g = $2; b = $3
-      if (b > 50 && b > r + 35 && b > g + 35) blue++
-      else if (g > 50 && g > r + 35 && g > b + 35) green++
-      else if (r > 50 && r > g + 35 && r > b + 35) red++
-      else if (r > 230 && g > 230 && b > 230) white++
-      else if (r > 200 && b > 200 && g < 60) magenta++
-      else if (r < 16 && g < 16 && b < 16) black++
-      else other++ }
-    END { printf "blue %d green %d red %d white %d magenta %d other %d black %d\n",
-          blue, green, red, white, magenta, other, black }'
+# A counter for wait_for_scene: one screenshot of the screen, its colour counts.
+screen_colours() {
+  SCREEN_SHOTS=$((${SCREEN_SHOTS:-0} + 1))
+  screenshot "$KIT_TMP/screen-$SCREEN_SHOTS.png" && scene_colours "$KIT_TMP/screen-$SCREEN_SHOTS.png"
 }
 
-colour_count() {
-  colour_counts "$1" | awk -v c="$2" '{ for (i = 1; i < NF; i += 2) if ($i == c) print $(i + 1) }'
+# A counter for wait_for_scene: the X windows of a preview's size captured,
+# their colour counts summed; PREVIEW_XID names the one that showed the surface.
+preview_colours() {
+  local xid counts blue=0 green=0 red=0 white=0 black=0 other=0
+  for xid in $(x_window_of_size "$1" "$2"); do
+    screenshot "$KIT_TMP/preview-$xid.png" "$xid" || continue
+    counts=$(scene_colours "$KIT_TMP/preview-$xid.png") || continue
+    [ "$(count_of blue+green "$counts")" -gt 0 ] && PREVIEW_XID=$xid
+    blue=$((blue + $(count_of blue "$counts"))) green=$((green + $(count_of green "$counts")))
+    red=$((red + $(count_of red "$counts"))) white=$((white + $(count_of white "$counts")))
+    black=$((black + $(count_of black "$counts"))) other=$((other + $(count_of other "$counts")))
+  done
+  echo "blue $blue green $green red $red white $white black $black other $other"
 }
 
+# X window ids (hex) in the root tree with exactly this size.
 x_window_of_size() {
   xwininfo -root -tree | awk -v size="$1x$2" '$1 ~ /^0x/ { for (i = 2; i <= NF; i++) if (index($i, size "+") == 1) { print $1; break } }'
 }
 
+# 0 when a new capture differs from FIRST in more than PIXELS pixels.
+capture_differs() {
+  local first=$1 xid=$2 pixels=$3 n
+  screenshot "$KIT_TMP/frames-b.png" "$xid" || return 1
+  n=$(compare -metric AE -fuzz 2% "$first" "$KIT_TMP/frames-b.png" null: 2>&1 | cut -d' ' -f1)
+  [ "${n%.*}" -gt "$pixels" ] 2>/dev/null
+}
+
+# The program draws new frames: a capture taken now and one taken later differ.
 frames_change() {
-  local a=$KIT_TMP/frames-a.png b=$KIT_TMP/frames-b.png n
-  screenshot "$a" || return 1
-  sleep 0.3
-  screenshot "$b" || return 1
-  n=$(compare -metric AE -fuzz 2% "$a" "$b" null: 2>&1 | cut -d' ' -f1)
-  [ "${n%.*}" -gt 2000 ] 2>/dev/null
+  local xid=${1:-root}
+  screenshot "$KIT_TMP/frames-a.png" "$xid" || return 1
+  wait_until "$PATIENCE" capture_differs "$KIT_TMP/frames-a.png" "$xid" "${2:-2000}"
 }
 
 # --- cases of the test build with the test components ---------------------------
 
+# A fresh case folder with the test build in it.
 new_case() {
   CASE_DIR=$KIT_TMP/$1
   CASE_LOG_PATH=
@@ -441,6 +348,7 @@ new_case() {
   export WINEDLLOVERRIDES="mscoree,mshtml=;mpr=n"
 }
 
+# A test component beside the case's program.
 add_component() {
   : "${KORV_COMPONENTS:?KORV_COMPONENTS must name the test components}"
   case $1 in
@@ -457,6 +365,7 @@ steer() {
   mv "$CASE_DIR/pwtest-control.txt.new" "$CASE_DIR/pwtest-control.txt"
 }
 
+# Sets (or removes) ScreenSaveUsePassword.
 use_password() {
   local key='HKCU\Control Panel\Desktop'
   case $1 in
@@ -466,17 +375,18 @@ use_password() {
   esac
 }
 
+# How many lines of the components' log contain TEXT.
 log_lines() { cat "$CASE_DIR/pwtest.log" 2>/dev/null | grep -c -- "$1"; }
 
+# 0 when at least COUNT lines of the components' log contain TEXT.
+log_has() { [ "$(log_lines "$1")" -ge "$2" ]; }
+
+# Waits until COUNT lines of the components' log contain TEXT.
 wait_log() {
-  local i
-  for ((i = 0; i < ${3:-10} * 20; i++)); do
-    [ "$(log_lines "$1")" -ge "$2" ] && return 0
-    sleep 0.05
-  done
-  return 1
+  wait_until "${3:-$PATIENCE}" log_has "$1" "$2"
 }
 
+# The set_saver_running lines of the test build's log.
 running_lines() { cat "$CASE_DIR/hooks.log" 2>/dev/null | tr -d '\r' | grep '^set_saver_running '; }
 
 # Strict enter/exit alternation at depth 0 in the verifier's log lines, and

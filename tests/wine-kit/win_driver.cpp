@@ -29,20 +29,21 @@ HWND find_top_window(const char* caption, DWORD pid, bool visible) {
   return request.found;
 }
 
+bool within_patience(DWORD start) {
+  return GetTickCount() - start < patience_ms;
+}
+
 HWND wait_for_window(const char* caption, DWORD pid, bool visible) {
-  for (int i = 0; i < 400; i++) {
+  for (DWORD start = GetTickCount(); within_patience(start); Sleep(25)) {
     HWND window = find_top_window(caption, pid, visible);
     if (window) return window;
-    Sleep(25);
   }
   return NULL;
 }
 
 bool wait_until_gone(HWND window) {
-  for (int i = 0; i < 400; i++) {
+  for (DWORD start = GetTickCount(); within_patience(start); Sleep(25))
     if (!IsWindow(window)) return true;
-    Sleep(25);
-  }
   return false;
 }
 
@@ -246,7 +247,7 @@ static void note_about(installer_run& run, DWORD pid) {
 
 void drive_installer(installer_run& run, DWORD pid) {
   HWND agreement = NULL;
-  for (int i = 0; i < 400 && !agreement; i++) {
+  for (DWORD start = GetTickCount(); !agreement && within_patience(start);) {
     note_about(run, pid);
     agreement = find_top_window(agreement_caption, pid, true);
     if (!agreement) Sleep(25);
@@ -289,7 +290,7 @@ void drive_installer(installer_run& run, DWORD pid) {
     }
     return;
   }
-  for (int i = 0; i < 400; i++) {
+  for (DWORD start = GetTickCount(); within_patience(start); Sleep(25)) {
     note_about(run, pid);
     HWND question = find_top_window(question_caption, pid, true);
     if (question) {
@@ -312,7 +313,6 @@ void drive_installer(installer_run& run, DWORD pid) {
       }
       break;
     }
-    Sleep(25);
   }
   note_about(run, pid);
 }

@@ -1,16 +1,23 @@
 // Helpers for driving dialogs and message boxes from outside, as a user would:
 // find a window by its caption, wait for it to appear or go, read texts, see
-// where the keyboard focus is. Waits poll and give up after a bound; they
-// never measure time as a result.
+// where the keyboard focus is. Waits poll and give up after a bound that only
+// catches a hang (patience_ms); they never measure time as a result.
 #pragma once
 #include <windows.h>
 #include <ostream>
 #include <string>
 
+// How long a wait for something that normally takes a moment goes on: a
+// minute, so that a loaded machine never fails a test by being slow.
+const DWORD patience_ms = 60000;
+
+// True while less than patience_ms has passed since start (a GetTickCount).
+bool within_patience(DWORD start);
+
 // A visible (or any, when visible is false) top-level window with this
 // caption, of process pid (any process when 0). Null when none.
 HWND find_top_window(const char* caption, DWORD pid, bool visible);
-// Polls find_top_window for up to about ten seconds.
+// Polls find_top_window for up to patience_ms.
 HWND wait_for_window(const char* caption, DWORD pid, bool visible = true);
 // Polls until the window is gone; false when it is still there after the bound.
 bool wait_until_gone(HWND window);

@@ -42,7 +42,7 @@ while IFS='|' read -r tail expect_owner button expected; do
   foreground=$(probe foreground)
   # shellcheck disable=SC2086
   saver_start $(echo "$tail" | sed "s/OWNER/$owner/; s/OTHER/$other/")
-  dialog=$(wait_window "#32770" "$CAPTION" 15)
+  dialog=$(wait_window "#32770" "$CAPTION" "$PATIENCE")
   if [ -z "$dialog" ]; then
     fail "'$tail' opens the dialog \"$CAPTION\""
     stop_process "$SAVER_PID"
@@ -62,7 +62,7 @@ while IFS='|' read -r tail expect_owner button expected; do
   buttons=$(probe children "$dialog" | grep -c "Button|")
   check_eq "'$tail': the dialog has its three buttons" 3 "$buttons"
   probe command "$dialog" "$button" >/dev/null
-  if wait_exit "$SAVER_PID" 5; then
+  if wait_exit "$SAVER_PID" "$PATIENCE"; then
     check_eq "'$tail' ended through control $button gives $expected" "$expected" "$EXIT_CODE"
   else
     fail "'$tail' ends through control $button"

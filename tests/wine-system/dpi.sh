@@ -21,19 +21,26 @@ check_per_monitor() {
   check_eq "$1 has the monitor's $DPI DPI" "$DPI" "$dpi"
 }
 
-# scene_spread FILE: "LEFT RIGHT TOP BOTTOM RED RED_X RED_Y": the box around
-# every lit pixel, and the red cone's pixel count and centre (-1 -1 without
-# red), from a screenshot.
-scene_spread() {
-  convert "$1" -depth 8 rgb:- | od -An -v -tu1 -w3 | awk -v w=1024 '
-    { r = $1; g = $2; b = $3; x = (NR - 1) % w; y = int((NR - 1) / w)
-      if (r > 16 || g > 16 || b > 16) {
-        if (!lit || x < left) left = x; if (!lit || x > right) right = x
-        if (!lit || y < top) top = y; if (!lit || y > bottom) bottom = y; lit = 1 }
-      if (r > 50 && r > g + 35 && r > b + 35) { red++; red_x += x; red_y += y } }
-    END { if (!lit) { left = right = top = bottom = -1 }
-          printf "%d %d %d %d %d %d %d\n", left, right, top, bottom, red,
-                 red ? red_x / red : -1, red ? red_y / red : -1 }'
+# One screenshot for the spread of the scene: widens the box around every lit
+# (not black) pixel seen so far (LEFT RIGHT TOP BOTTOM) and sets CENTRED once a
+# frame shows the red cone in the middle of the screen; 0 once both hold.
+spread_look() {
+  local shot=$KIT_TMP/spread.png where l t r b red red_x red_y
+  SHOTS=$((SHOTS + 1))
+  screenshot "$shot" && where=$(scene_colours "$shot" --where) || return 1
+  read -r _ _ l t r b _ _ <<<"$(grep '^lit ' <<<"$where")"
+  if [ "$l" -ge 0 ]; then
+    [ "$l" -lt "$LEFT" ] && LEFT=$l
+    [ "$r" -gt "$RIGHT" ] && RIGHT=$r
+    [ "$t" -lt "$TOP" ] && TOP=$t
+    [ "$b" -gt "$BOTTOM" ] && BOTTOM=$b
+  fi
+  read -r _ red _ _ _ _ red_x red_y <<<"$(grep '^red ' <<<"$where")"
+  if [ "$red" -gt 500 ] && [ $((red_x - 512)) -le 80 ] && [ $((512 - red_x)) -le 80 ] &&
+    [ $((red_y - 384)) -le 80 ] && [ $((384 - red_y)) -le 80 ]; then
+    CENTRED=1
+  fi
+  [ "$CENTRED" = 1 ] && [ "$LEFT" -le 8 ] && [ "$RIGHT" -ge 1015 ] && [ "$TOP" -le 8 ] && [ "$BOTTOM" -ge 759 ]
 }
 
 # --- full screen ---------------------------------------------------------------
@@ -45,31 +52,14 @@ if full_screen_start; then
   # The camera looks at the cone, so in a frame that shows it the cone sits
   # in the middle of the drawn area; over a few frames the surface's sheets
   # reach every edge. A scene drawn into part of the screen fails both.
-  left=1024 right=-1 top=768 bottom=-1 centred=0 shots=0
-  for shot in $(seq 1 30); do
-    screenshot "$KIT_TMP/scene$shot.png"
-    read -r l r t b red red_x red_y <<<"$(scene_spread "$KIT_TMP/scene$shot.png")"
-    shots=$shot
-    if [ "$l" -ge 0 ]; then
-      [ "$l" -lt "$left" ] && left=$l
-      [ "$r" -gt "$right" ] && right=$r
-      [ "$t" -lt "$top" ] && top=$t
-      [ "$b" -gt "$bottom" ] && bottom=$b
-    fi
-    if [ "$red" -gt 500 ] && [ $((red_x - 512)) -le 80 ] && [ $((512 - red_x)) -le 80 ] &&
-      [ $((red_y - 384)) -le 80 ] && [ $((384 - red_y)) -le 80 ]; then
-      centred=1
-    fi
-    [ "$centred" = 1 ] && [ "$left" -le 8 ] && [ "$right" -ge 1015 ] && [ "$top" -le 8 ] &&
-      [ "$bottom" -ge 759 ] && break
-    sleep 0.1
-  done
-  note "looked at $shots screenshots; lit pixels from ($left, $top) to ($right, $bottom)"
-  check_eq "a frame shows the red cone in the middle of the screen" 1 "$centred"
-  check "the scene reaches the left and right edges" test "$left" -le 8 -a "$right" -ge 1015
-  check "the scene reaches the top and bottom edges" test "$top" -le 8 -a "$bottom" -ge 759
+  LEFT=1024 RIGHT=-1 TOP=768 BOTTOM=-1 CENTRED=0 SHOTS=0
+  wait_until "$PATIENCE" spread_look
+  note "looked at $SHOTS screenshots; lit pixels from ($LEFT, $TOP) to ($RIGHT, $BOTTOM)"
+  check_eq "a frame shows the red cone in the middle of the screen" 1 "$CENTRED"
+  check "the scene reaches the left and right edges" test "$LEFT" -le 8 -a "$RIGHT" -ge 1015
+  check "the scene reaches the top and bottom edges" test "$TOP" -le 8 -a "$BOTTOM" -ge 759
   key space
-  wait_exit "$SAVER_PID" 5 || stop_process "$SAVER_PID"
+  wait_exit "$SAVER_PID" "$PATIENCE" || stop_process "$SAVER_PID"
 else
   fail "/s opens the full-screen window at $DPI DPI"
   stop_process "$SAVER_PID"
@@ -89,7 +79,7 @@ while IFS='|' read -r option host; do
     continue
   fi
   saver_start /p "$PARENT"
-  preview=$(wait_preview "$PARENT" 5)
+  preview=$(wait_preview "$PARENT" "$PATIENCE")
   if [ -n "$preview" ]; then
     pass "/p opens the preview inside the $host parent"
     host_awareness=$(probe dpi "$PARENT" | awk '$1 == "awareness" { print $2 }')
@@ -105,7 +95,7 @@ while IFS='|' read -r option host; do
     fail "/p opens the preview inside the $host parent"
   fi
   stop_process "$PARENT_PID"
-  wait_exit "$SAVER_PID" 10 || { fail "the preview ends with its parent"; stop_process "$SAVER_PID"; }
+  wait_exit "$SAVER_PID" "$PATIENCE" || { fail "the preview ends with its parent"; stop_process "$SAVER_PID"; }
 done <<'TABLE'
 --per-monitor|per-monitor aware
 |unaware
@@ -117,7 +107,7 @@ TABLE
 # with exit code CODE.
 dialog_run() {
   local dialog
-  dialog=$(wait_window "#32770" "$2" 15)
+  dialog=$(wait_window "#32770" "$2" "$PATIENCE")
   if [ -z "$dialog" ]; then
     fail "the $1 opens"
     stop_process "$SAVER_PID"
@@ -131,7 +121,7 @@ dialog_run() {
   screenshot "$KIT_TMP/$4"
   note "the $1 at $DPI DPI: $(window_field "$dialog" rect), screenshot $KIT_TMP/$4"
   probe command "$dialog" "$3" >/dev/null
-  if wait_exit "$SAVER_PID" 10; then
+  if wait_exit "$SAVER_PID" "$PATIENCE"; then
     check_eq "the $1 ends through its button with exit code $5" "$5" "$EXIT_CODE"
   else
     fail "the $1 ends through its button"

@@ -15,13 +15,13 @@ aedebug='HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug'
 prefix_debugger='winedbg --auto %ld %ld'
 at_exit reg add "$aedebug" /v Debugger /d "$prefix_debugger" /f
 
-# Starts the case's program full screen with a fault in frame $1 and waits up
-# to $2 seconds for its end (EXIT_CODE, or "running"; a run still going is
-# stopped).
+# Starts the case's program full screen with a fault in frame $1 and waits for
+# its end (EXIT_CODE, or "running"; a run still going after twice PATIENCE,
+# since the prefix's debugger may take its time, is stopped).
 run_faulting_saver() {
   park_pointer
   SAVER_FAULT=$1 saver_start /s
-  wait_exit "$SAVER_PID" "$2" || stop_process "$SAVER_PID"
+  wait_exit "$SAVER_PID" $((2 * PATIENCE)) || stop_process "$SAVER_PID"
 }
 
 # The test build's log: the fault logged, set_saver_running 0 after it, and no
@@ -44,7 +44,7 @@ new_case protected 98
 add_component verifier
 use_password dword 1
 steer answer=0
-run_faulting_saver 30 30
+run_faulting_saver 30
 check "protected: the injected fault ended the saver" test "$EXIT_CODE" != running
 note "protected: exit code $EXIT_CODE"
 check "protected: a faulted run does not end with 0" test "$EXIT_CODE" != 0
@@ -62,7 +62,7 @@ check_fault_log protected 30
 
 # --- an unprotected run, with the prefix's debugger -------------------------------
 new_case debugger nt
-run_faulting_saver 3 60
+run_faulting_saver 3
 check "debugger: the fault ended the run" test "$EXIT_CODE" != running
 check "debugger: the run does not end with 0" test "$EXIT_CODE" != 0
 check_fault_log debugger 3
@@ -70,7 +70,7 @@ check_fault_log debugger 3
 # --- the same without a debugger: the guard's own exit code -----------------------
 reg add "$aedebug" /v Debugger /d 'korv-no-such-debugger.exe' /f
 new_case no_debugger nt
-run_faulting_saver 3 60
+run_faulting_saver 3
 check_eq "no debugger: the guard ends the run with exit code 3" 3 "$EXIT_CODE"
 check_fault_log "no debugger" 3
 

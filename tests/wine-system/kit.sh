@@ -8,7 +8,7 @@ kit_init
 
 bg_start parent "$KORV_PROBE" parent 210 130 300 200 --until "$KIT_TMP/stop" --color 00FF00
 parent_pid=$BG_PID
-handle=$(wait_window KorvProbeParent "Korv probe parent" 10)
+handle=$(wait_window KorvProbeParent "Korv probe parent" "$PATIENCE")
 check "wait_window finds the probe's parent window" test -n "$handle"
 check_eq "the handle printed by the parent is the one found" "$handle" "$(head -n 1 "$CASE_DIR/parent.out" | tr -d '\r')"
 check_eq "window_field reads the client size" "210 130" "$(window_field "$handle" client)"
@@ -25,7 +25,7 @@ fi
 screenshot "$KIT_TMP/root.png"
 check_eq "a pixel inside the window has its colour" "0 255 0" "$(pixel "$KIT_TMP/root.png" 400 260)"
 check_eq "a pixel outside the window does not" "0 0 0" "$(pixel "$KIT_TMP/root.png" 299 199)"
-check_eq "colour_counts counts exactly the window's pixels as green" $((210 * 130)) "$(colour_count "$KIT_TMP/root.png" green)"
+check_eq "colour_count counts exactly the window's pixels as green" $((210 * 130)) "$(colour_count "$KIT_TMP/root.png" green)"
 xid=$(x_window_of_size 210 130 | head -n 1)
 check "x_window_of_size finds the window's X window" test -n "$xid"
 if [ -n "$xid" ]; then
@@ -40,12 +40,12 @@ check_eq "pointer_by moves it relatively" "24 27" "$(pointer_position)"
 
 check "the parent is running before it is told to stop" still_running "$parent_pid"
 touch "$KIT_TMP/stop"
-if wait_exit "$parent_pid" 10; then
+if wait_exit "$parent_pid" "$PATIENCE"; then
   check_eq "the parent ends with exit code 0 once the stop file exists" 0 "$EXIT_CODE"
 else
   fail "the parent ends once the stop file exists"
 fi
-check "its window is gone" wait_gone "$handle" 2
+check "its window is gone" wait_gone "$handle" "$PATIENCE"
 check_eq "the parent reported its destruction" destroyed "$(tail -n 1 "$CASE_DIR/parent.out" | tr -d '\r')"
 
 dead=$(probe dead-handle)
@@ -53,7 +53,8 @@ check "dead-handle prints a handle" test -n "$dead"
 check_eq "a dead handle names no window" 0 "$(window_field "$dead" exists)"
 if probe dpi "$dead" >/dev/null; then fail "probe dpi reports on a dead handle"; else pass "probe dpi answers 1 for a dead handle"; fi
 
-# A process that never ends: wait_exit must give up and stop_process end it.
+# A process that never ends: wait_exit must give up after its limit (a short
+# one here: the process is known to go on) and stop_process end it.
 parent_start lingering 50 50 --ms 60000
 lingering=$PARENT_PID
 check "parent_start reads the handle the probe prints" test "$(window_field "$PARENT" client)" = "50 50"

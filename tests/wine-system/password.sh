@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The password lock on the Windows 9x family, proven on the test build of the
 # real program under Wine + Xvfb with the test components beside it. One case
-# per run: password.sh CASE. Each step that the rest of a case depends on ends
-# the case when it fails (fail_now).
+# per run: password.sh CASE, where case_CASE is a function below (each is a
+# test of its own: `password.sh --cases` lists them for the registration).
+# Each step that the rest of a case depends on ends the case when it fails
+# (fail_now).
 . "$(dirname "$0")/../wine-kit/lib.sh"
-kit_init
 
 # A test window of another program, in front of the others; sets PARENT. It
 # lives until the case ends.
@@ -15,6 +16,28 @@ open_front_parent() {
 
 # The saver's window as another program finds it (empty when there is none).
 saver_window() { probe find "$SAVER_CLASS" "Screen Saver"; }
+
+# 0 when the test build's log has a set_saver_running line with value N.
+running_logged() { running_lines | grep -q "^set_saver_running $1 "; }
+
+# One look for wait_verifier_quiet: no check open, and none begun since the
+# previous look half a second ago.
+quiet_look() {
+  local entered exited
+  entered=$(log_lines 'verify enter') exited=$(log_lines 'verify exit')
+  [ "$entered" = "$exited" ] && [ "$entered" = "$QUIET_ENTERED" ] && return 0
+  QUIET_ENTERED=$entered
+  sleep 0.5
+  return 1
+}
+
+# Waits until the verifier has been idle for half a second: the input of a
+# barrage that a busy machine delivers late has been dealt with, and the next
+# key comes well after the 200 ms that follow a check.
+wait_verifier_quiet() {
+  QUIET_ENTERED=-1
+  wait_until "$PATIENCE" quiet_look
+}
 
 # start_protected_case NAME STEER...: a protected full-screen run, the test
 # build as Korv98.scr with the refusing verifier beside it, the password on and
@@ -36,8 +59,7 @@ case_barrage() {
   # that input also arrives while checks are in progress.
   start_protected_case barrage answer=0 mode=1 hold=60
   local w=$SAVER_WINDOW
-  sleep 0.5
-  running_lines | grep -q '^set_saver_running 1 ' || fail_now "the system was not told that a protected saver runs"
+  wait_until "$PATIENCE" running_logged 1 || fail_now "the system was not told that a protected saver runs"
 
   local keys=(a b c d e f g h i j k l m n o p q r s t u v w x y z space Return Escape Tab BackSpace F1 F4 Left Right Up Down 1 2 3)
   local round moves inputs=0
@@ -70,9 +92,9 @@ case_barrage() {
 
   # Now the verifier accepts: the next input closes the saver.
   steer answer=1
-  sleep 0.4
+  wait_verifier_quiet || fail_now "the verifier never came to rest after the barrage"
   xdo key a
-  wait_exit "$SAVER_PID" 10; local rc=$EXIT_CODE
+  wait_exit "$SAVER_PID" "$PATIENCE"; local rc=$EXIT_CODE
   [ "$rc" = 0 ] || fail_now "after acceptance the saver did not end with 0 (got $rc)"
   [ -z "$(saver_window)" ] || fail_now "the saver window outlived the process"
   tr -d '\r' < "$CASE_DIR/pwtest.log" | grep ' verify exit ' | tail -n 1 | grep -q 'answer=1 ' \
@@ -94,7 +116,7 @@ check_while_deciding() {  # NAME MODE
   local w=$SAVER_WINDOW
   sleep 0.5
   xdo key a                       # starts the check
-  wait_log 'verify enter' 1 15 || fail_now "the first key did not start a check"
+  wait_log 'verify enter' 1 || fail_now "the first key did not start a check"
   sleep 0.3
   # Real input and posted input of every closing kind, while the check runs.
   xdo key --delay 10 b c d e f g h space Return Escape
@@ -109,7 +131,7 @@ check_while_deciding() {  # NAME MODE
   sleep 0.5
   [ "$(log_lines 'verify exit')" = 0 ] || fail_now "the check ended before it was released"
   steer answer=0 mode="$2" hold=60000 release=1
-  wait_log 'verify exit' 1 15 || fail_now "the check never ended"
+  wait_log 'verify exit' 1 || fail_now "the check never ended"
   sleep 0.5
   verifier_log_sound >/dev/null || fail_now "a second check started while the first ran"
   [ "$(log_lines 'verify enter')" = 1 ] || fail_now "the input that arrived meanwhile started another check"
@@ -126,7 +148,7 @@ check_while_deciding() {  # NAME MODE
   steer answer=1
   sleep 0.3
   xdo key a
-  wait_exit "$SAVER_PID" 15; [ "$EXIT_CODE" = 0 ] || fail_now "after acceptance the saver did not end with 0"
+  wait_exit "$SAVER_PID" "$PATIENCE"; [ "$EXIT_CODE" = 0 ] || fail_now "after acceptance the saver did not end with 0"
   [ "$(log_lines 'verify enter')" = 2 ] || fail_now "the accepting close was not one check"
 }
 case_pumping_verifier() { check_while_deciding pumping_verifier 1; }
@@ -138,7 +160,7 @@ case_accept_other_value() {
   local w=$SAVER_WINDOW
   sleep 0.3
   xdo key a
-  wait_exit "$SAVER_PID" 10
+  wait_exit "$SAVER_PID" "$PATIENCE"
   [ "$EXIT_CODE" = 0 ] || fail_now "an answer of 7 did not close the saver with 0 (got $EXIT_CODE)"
   [ "$(log_lines 'verify exit n=1 answer=7 ')" = 1 ] && [ "$(log_lines 'verify enter')" = 1 ] \
     || fail_now "the close was not decided by exactly one check"
@@ -158,13 +180,13 @@ case_refusal_resets_reference() {
   sleep 0.5
   [ "$(log_lines 'verify enter')" = 0 ] || fail_now "a 3-pixel move started a check"
   xdo key a
-  wait_log 'verify exit' 1 15 || fail_now "a key did not start a check"
+  wait_log 'verify exit' 1 || fail_now "a key did not start a check"
   sleep 0.5
   xdo mousemove_relative 0 3
   sleep 0.6
   [ "$(log_lines 'verify enter')" = 1 ] || fail_now "3 pixels after the refusal started a check"
   xdo mousemove_relative 0 3
-  wait_log 'verify exit' 2 15 || fail_now "6 pixels from the refusal point started no check"
+  wait_log 'verify exit' 2 || fail_now "6 pixels from the refusal point started no check"
   still_running "$SAVER_PID" || fail_now "the saver closed although the verifier refused"
 }
 
@@ -181,7 +203,7 @@ case_second_instance() {
   [ "$(log_lines 'verify enter')" = 0 ] || fail_now "the second start asked the verifier"
   kill -0 "$first" 2>/dev/null || fail_now "the first saver ended"
   steer answer=1; sleep 0.3; xdo key a
-  wait_exit "$SAVER_PID" 10
+  wait_exit "$SAVER_PID" "$PATIENCE"
   [ "$EXIT_CODE" = 0 ] || fail_now "the first saver did not close after acceptance"
 }
 
@@ -196,18 +218,18 @@ case_stray_wm_app() {
   sleep 0.5
   [ "$(log_lines 'verify enter')" = 0 ] || fail_now "a WM_APP from another program ran the verifier"
   xdo key a
-  wait_log 'verify enter' 1 15 || fail_now "a key did not start a check"
+  wait_log 'verify enter' 1 || fail_now "a key did not start a check"
   probe post "$w" WM_APP 0 0 3 10 >/dev/null
   sleep 0.3
   steer answer=0 mode=1 hold=60000 release=1
-  wait_log 'verify exit' 1 15 || fail_now "the check never ended"
+  wait_log 'verify exit' 1 || fail_now "the check never ended"
   verifier_log_sound >/dev/null || fail_now "a WM_APP during the check ran the verifier again"
   [ "$(log_lines 'verify enter')" = 1 ] || fail_now "a WM_APP during the check ran the verifier again"
   still_running "$SAVER_PID" || fail_now "the saver closed although the verifier refused"
   steer answer=1
   sleep 0.3
   xdo key a
-  wait_exit "$SAVER_PID" 10
+  wait_exit "$SAVER_PID" "$PATIENCE"
   [ "$EXIT_CODE" = 0 ] || fail_now "after acceptance the saver did not end with 0 (got $EXIT_CODE)"
 }
 
@@ -220,14 +242,15 @@ first_close_closes() {  # NAME, then how the verifier must appear in the log: no
   local expect=$2
   full_screen_start || fail_now "the saver window never appeared or never got the keyboard focus"
   local w=$SAVER_WINDOW
-  sleep 0.3
   case $expect in
-    none)  [ "$(log_lines attach)" = 0 ] || fail_now "PASSWORD.CPL was loaded" ;;
-    freed) [ "$(log_lines 'password attach')" = 1 ] && [ "$(log_lines 'password detach how=free')" = 1 ] \
+    none)  sleep 0.3
+           [ "$(log_lines attach)" = 0 ] || fail_now "PASSWORD.CPL was loaded" ;;
+    freed) wait_log 'password detach how=free' 1 || fail_now "PASSWORD.CPL without the check was never freed"
+           [ "$(log_lines 'password attach')" = 1 ] && [ "$(log_lines 'password detach how=free')" = 1 ] \
              || fail_now "PASSWORD.CPL without the check was not freed at once" ;;
   esac
   xdo key a
-  wait_exit "$SAVER_PID" 10; local rc=$EXIT_CODE
+  wait_exit "$SAVER_PID" "$PATIENCE"; local rc=$EXIT_CODE
   [ "$rc" = 0 ] || fail_now "the first close did not end the saver with 0 (got $rc)"
   [ "$(log_lines verify)" = 0 ] || fail_now "a verifier was asked"
   [ -z "$(running_lines)" ] || fail_now "the system flag was touched: $(running_lines)"
@@ -256,13 +279,13 @@ case_on_short() {
   local w=$SAVER_WINDOW
   sleep 0.3
   xdo key a
-  wait_log 'verify exit' 1 15 || fail_now "a one-byte value 01 did not turn the password on"
+  wait_log 'verify exit' 1 || fail_now "a one-byte value 01 did not turn the password on"
   sleep 0.3
   still_running "$SAVER_PID" || fail_now "the saver closed although the verifier refused"
   steer answer=1
   sleep 0.3
   xdo key a
-  wait_exit "$SAVER_PID" 10; [ "$EXIT_CODE" = 0 ] || fail_now "after acceptance the saver did not end with 0"
+  wait_exit "$SAVER_PID" "$PATIENCE"; [ "$EXIT_CODE" = 0 ] || fail_now "after acceptance the saver did not end with 0"
 }
 
 # ---------------------------------------------------------------------------
@@ -278,7 +301,8 @@ autoplay_fullscreen() {  # NAME FAMILY PASSWORD ANSWER EXPECT_ANSWER EXPECT_CLOS
   sleep 0.3
   local answer; answer=$(probe send "$w" QueryCancelAutoPlay)
   [ "$answer" = "$5" ] || fail_now "QueryCancelAutoPlay answered '$answer', expected $5"
-  if [ "$6" = yes ]; then wait_exit "$SAVER_PID" 10; else sleep 0.5; wait_exit "$SAVER_PID" 2; fi
+  # Refused, the saver must stay: watched for two and a half seconds.
+  if [ "$6" = yes ]; then wait_exit "$SAVER_PID" "$PATIENCE"; else sleep 0.5; wait_exit "$SAVER_PID" 2; fi
   local rc=$EXIT_CODE
   if [ "$6" = yes ]; then
     [ "$rc" = 0 ] || fail_now "QueryCancelAutoPlay did not close the saver (got $rc)"
@@ -288,7 +312,7 @@ autoplay_fullscreen() {  # NAME FAMILY PASSWORD ANSWER EXPECT_ANSWER EXPECT_CLOS
   [ "$(log_lines 'verify enter')" = "$7" ] || fail_now "the verifier was asked $(log_lines 'verify enter') times, expected $7"
   if [ "$rc" = running ]; then
     steer answer=1; sleep 0.3; xdo key a
-    wait_exit "$SAVER_PID" 10; [ "$EXIT_CODE" = 0 ] || fail_now "a key did not close the saver afterwards"
+    wait_exit "$SAVER_PID" "$PATIENCE"; [ "$EXIT_CODE" = 0 ] || fail_now "a key did not close the saver afterwards"
   fi
 }
 case_autoplay_98_accepting() { autoplay_fullscreen autoplay_98_accepting 98 1 1 1 yes 1; }
@@ -306,7 +330,7 @@ preview_case() {  # NAME FAMILY
   steer answer=0
   open_front_parent parent; local parent=$PARENT
   saver_start /p "$parent"
-  local child; child=$(wait_preview "$parent" 5) || fail_now "the preview window never appeared"
+  local child; child=$(wait_preview "$parent" "$PATIENCE") || fail_now "the preview window never appeared"
   sleep 0.3
   # Input over the preview and closing messages of every kind: no effect.
   xdo mousemove 100 100 click 1 mousemove 150 130 click 3 key a b Return
@@ -319,7 +343,7 @@ preview_case() {  # NAME FAMILY
   if [ "$2" = 98 ]; then
     answer=$(probe send "$child" QueryCancelAutoPlay)
     [ "$answer" = 0 ] || fail_now "QueryCancelAutoPlay in preview answered '$answer', expected 0"
-    wait_exit "$SAVER_PID" 5; rc=$EXIT_CODE
+    wait_exit "$SAVER_PID" "$PATIENCE"; rc=$EXIT_CODE
     [ "$rc" = 0 ] || fail_now "QueryCancelAutoPlay did not close the preview (got $rc)"
   else
     answer=$(probe send "$child" QueryCancelAutoPlay)
@@ -327,7 +351,7 @@ preview_case() {  # NAME FAMILY
     sleep 0.5
     still_running "$SAVER_PID" || fail_now "the preview ended on QueryCancelAutoPlay on the NT family"
     probe post "$child" WM_CLOSE 0 0 >/dev/null
-    wait_exit "$SAVER_PID" 5; rc=$EXIT_CODE
+    wait_exit "$SAVER_PID" "$PATIENCE"; rc=$EXIT_CODE
     [ "$rc" = 0 ] || fail_now "WM_CLOSE did not end the preview (got $rc)"
   fi
   [ "$(log_lines attach)" = 0 ] || fail_now "the preview loaded PASSWORD.CPL"
@@ -343,9 +367,9 @@ case_preview_98_close() {
   use_password dword 1
   open_front_parent parent; local parent=$PARENT
   saver_start /p "$parent"
-  local child; child=$(wait_preview "$parent" 5) || fail_now "the preview window never appeared"
+  local child; child=$(wait_preview "$parent" "$PATIENCE") || fail_now "the preview window never appeared"
   probe post "$child" WM_CLOSE 0 0 >/dev/null
-  wait_exit "$SAVER_PID" 5; [ "$EXIT_CODE" = 0 ] || fail_now "WM_CLOSE did not end the preview with 0"
+  wait_exit "$SAVER_PID" "$PATIENCE"; [ "$EXIT_CODE" = 0 ] || fail_now "WM_CLOSE did not end the preview with 0"
   [ "$(log_lines attach)" = 0 ] || fail_now "the preview loaded PASSWORD.CPL"
 }
 
@@ -423,6 +447,8 @@ case_change_nt() {
   [ "$(log_lines 'mpr')" = 0 ] || fail_now "/a on the NT family loaded MPR.DLL"
 }
 
-"case_${1:?usage: password.sh CASE}"
+kit_cases "$@"
+kit_init
+"case_$1"
 pass "case $1: every step held"
 kit_done

@@ -15,18 +15,18 @@ if [ -z "$parent" ]; then
   kit_done
 fi
 saver_start /p "$parent"
-preview=$(wait_preview "$parent" 2.5)
+preview=$(wait_preview "$parent" "$PATIENCE")
 check "the preview opens inside the parent" test -n "$preview"
 
 kill -KILL "$parent_pid"
 wait "$parent_pid" 2>/dev/null
-check "the parent window went with its process" wait_gone "$parent" 5
-check "the preview window went with it" wait_gone "$preview" 5
-if wait_exit "$SAVER_PID" 10; then
+check "the parent window went with its process" wait_gone "$parent" "$PATIENCE"
+check "the preview window went with it" wait_gone "$preview" "$PATIENCE"
+if wait_exit "$SAVER_PID" "$PATIENCE"; then
   pass "the preview process ends once its window has gone"
   check_eq "it ends with exit code 0" 0 "$EXIT_CODE"
 else
-  fail "the preview process ends once its window has gone" "still running 10 s later"
+  fail "the preview process ends once its window has gone" "still running $PATIENCE s later"
 fi
 
 kit_done

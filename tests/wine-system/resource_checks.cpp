@@ -117,7 +117,7 @@ std::string lower_case(std::string text) {
 }
 
 // VERSION's leading numbers, up to four, the rest 0: what the numeric version
-// fields must hold ("0.0.0a" gives 0.0.0.0).
+// fields must hold ("1.2b" gives 1.2.0.0).
 std::vector<unsigned> version_numbers(const char* version) {
   std::vector<unsigned> numbers;
   const char* p = version;

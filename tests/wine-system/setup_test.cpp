@@ -72,7 +72,7 @@ const DWORD still_running = 0xDEADBEEF;
 // not end is ended (and the test fails).
 DWORD finish(started& program) {
   DWORD code = still_running;
-  if (WaitForSingleObject(program.process, 20000) == WAIT_OBJECT_0) {
+  if (WaitForSingleObject(program.process, patience_ms) == WAIT_OBJECT_0) {
     GetExitCodeProcess(program.process, &code);
   } else {
     TerminateProcess(program.process, 99);
@@ -135,10 +135,9 @@ std::vector<std::string> logged_addresses() {
 // Waits until the log holds count addresses (or gives up) and returns them.
 std::vector<std::string> wait_for_addresses(size_t count) {
   std::vector<std::string> lines;
-  for (int i = 0; i < 400; i++) {
+  for (DWORD start = GetTickCount(); within_patience(start); Sleep(25)) {
     lines = logged_addresses();
     if (lines.size() >= count) break;
-    Sleep(25);
   }
   return lines;
 }

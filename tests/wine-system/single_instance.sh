@@ -17,7 +17,7 @@ pass "the first /s opens its window"
 for form in /s -S; do
   KORV_WINEDEBUG=trace+relay bg_start second "$KORV_SAVER" "$form"
   second=$BG_PID
-  if wait_exit "$second" 10; then
+  if wait_exit "$second" "$PATIENCE"; then
     check_eq "a second $form returns 0" 0 "$EXIT_CODE"
   else
     fail "a second $form returns at once"
@@ -37,7 +37,7 @@ for form in /s -S; do
 done
 
 key space
-if wait_exit "$first" 5; then
+if wait_exit "$first" "$PATIENCE"; then
   check_eq "the first run still ends on a key with exit code 0" 0 "$EXIT_CODE"
 else
   fail "the first run still ends on a key"
@@ -45,9 +45,9 @@ fi
 
 # Without a running saver, the same start opens a window of its own.
 saver_start /s
-again=$(wait_window "$SAVER_CLASS" "Screen Saver" 15)
+again=$(wait_window "$SAVER_CLASS" "Screen Saver" "$PATIENCE")
 check "once the first has ended, /s opens a new window" test -n "$again"
 key space
-wait_exit "$SAVER_PID" 5 || stop_process "$SAVER_PID"
+wait_exit "$SAVER_PID" "$PATIENCE" || stop_process "$SAVER_PID"
 
 kit_done

@@ -7,6 +7,7 @@
 # depth buffer and @GONE@ the id of a window that no longer exists; there
 # and in REGEX, @DISPLAY@ becomes the test's display.
 source "$(dirname "$0")/lib.sh"
+kit_init
 lines=$1 regex=${2//@DISPLAY@/$DISPLAY}
 shift 2
 prefix=()
@@ -39,21 +40,22 @@ top_level() { xwininfo -root -children | grep -c '^ *0x' || true; }
 windows_before=$(top_level)
 set +e
 if [ ${#env_args[@]} -gt 0 ]; then
-  "${env_args[@]}" "$KORVANTHEL" "${args[@]}" >"$work/out" 2>"$work/err"
+  "${env_args[@]}" "$KORVANTHEL" "${args[@]}" >"$KIT_TMP/out" 2>"$KIT_TMP/err"
 else
-  "$KORVANTHEL" "${args[@]}" >"$work/out" 2>"$work/err"
+  "$KORVANTHEL" "${args[@]}" >"$KIT_TMP/out" 2>"$KIT_TMP/err"
 fi
 code=$?
 set -e
 echo "stderr:"
-cat "$work/err"
-[ "$code" -eq 1 ] || fail "exit code $code, wanted 1"
-[ ! -s "$work/out" ] || fail "printed on standard output: $(cat "$work/out")"
-[ "$(wc -l <"$work/err")" -eq "$lines" ] || fail "$(wc -l <"$work/err") lines on stderr, wanted $lines"
-head -n 1 "$work/err" | grep -Eq -- "^korvanthel: $regex\$" || fail "first line does not match '$regex'"
+cat "$KIT_TMP/err"
+[ "$code" -eq 1 ] || fail_now "exit code $code, wanted 1"
+[ ! -s "$KIT_TMP/out" ] || fail_now "printed on standard output: $(cat "$KIT_TMP/out")"
+[ "$(wc -l <"$KIT_TMP/err")" -eq "$lines" ] || fail_now "$(wc -l <"$KIT_TMP/err") lines on stderr, wanted $lines"
+head -n 1 "$KIT_TMP/err" | grep -Eq -- "^korvanthel: $regex\$" || fail_now "first line does not match '$regex'"
 if [ "$lines" -eq 2 ]; then
-  sed -n 2p "$work/err" | grep -q '^usage: korvanthel ' || fail "second line is not the usage line"
+  sed -n 2p "$KIT_TMP/err" | grep -q '^usage: korvanthel ' || fail_now "second line is not the usage line"
 fi
-[ "$(top_level)" -eq "$windows_before" ] || fail "windows on the display changed"
+[ "$(top_level)" -eq "$windows_before" ] || fail_now "windows on the display changed"
 [ -n "${nodepth:-}" ] && "$X11_TOOL" destroy "$nodepth"
-echo "bad input refused as it should be"
+pass "bad input refused as it should be"
+kit_done

@@ -7,13 +7,10 @@
 # compressed as Debian wants them (gzip -9, no name or time stamp).
 #   install_layout.sh BUILD_TREE
 set -euo pipefail
+source "$(dirname "$0")/../kit/lib.sh"
+kit_start
 tree=$1
-dest=$(mktemp -d "${TMPDIR:-/tmp}/korv-x11-install.XXXXXX")
-trap 'rm -rf "$dest"' EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+dest=$KIT_TMP/root
 
 DESTDIR=$dest cmake --install "$tree" --prefix /usr --component x11 >/dev/null
 program=$dest/usr/libexec/xscreensaver/korvanthel
@@ -50,4 +47,5 @@ done
 opened=$(grep -o '<[a-z_][a-z_-]*' "$xml" | wc -l)
 closed=$(($(grep -o '</[a-z_]' "$xml" | wc -l) + $(grep -o '/>' "$xml" | wc -l)))
 [ "$opened" -eq "$closed" ] || fail "$opened elements open, $closed closed"
-echo "installed layout as the daemon expects it"
+[ "$KIT_FAILED" -gt 0 ] || pass "installed layout as the daemon expects it"
+kit_done

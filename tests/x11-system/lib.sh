@@ -1,99 +1,85 @@
-# Shared by the Linux edition's system tests (sourced). Expects
-#   KORVANTHEL  the built program      X11_TOOL  the test client
-#   FIXTURE     the fixture directory whose display the test uses
+# The Linux edition's part of the shell kit: every system-test script of the
+# Linux edition sources it, and it sources the kit that every shell test shares
+# (tests/kit/lib.sh: results, waiting, processes, the scene's colours; its head
+# lists them).
+#
+#   source "$(dirname "$0")/lib.sh"
+#   kit_init                       (the fixture's display, then kit_start)
+#   ... checks ...
+#   kit_done
+#
+# Environment (set by the CTest registration, korv_x11_test):
+#   KORVANTHEL   the built program         X11_TOOL  the test client (x11_tool.cpp)
+#   FIXTURE      the fixture directory whose display the test uses (xvfb.display in it)
+#   KORV_SCRATCH, KORV_COLOURS   the scratch folder and the colour classifier
+#
+#   start NAME ARGS...            runs the program under the test client, which writes how it
+#                                 ended ("exit N" or "signal N") to $KIT_TMP/NAME.end; its pid is
+#                                 in NAME.out (pid_of NAME), its standard error in NAME.err
+#   pid_of NAME                   the program's pid
+#   ended NAME                    0 once the program has ended and its end is written
+#   expect_end NAME END           waits for the end ("exit 0", "signal 15") and requires it
+#   colours WINDOW [X Y W H]      the colour counts of a window (or a region of it), as the X
+#                                 server has it
+#   scene_seen WINDOW [X Y W H]   the scene in that window: wait_for_scene on its frames
+#   drawn_in WINDOW X Y W H       0 once some frame puts scene pixels (blue, green, red) there
+#   own_window                    the id of the program's own window, titled Korvanthel
+#   no_own_window                 0 when no window titled Korvanthel exists
+#   root_window                   the id of the root window
 set -euo pipefail
-export DISPLAY
-DISPLAY=$(cat "$FIXTURE/display")
-work=$(mktemp -d "${TMPDIR:-/tmp}/korv-x11-test.XXXXXX")
-started=()  # pids of the programs this test started
+. "$(dirname "${BASH_SOURCE[0]}")/../kit/lib.sh"
 
-cleanup() {
-  for pid in "${started[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
+# Uses the fixture's display, then starts the test (kit_start).
+kit_init() {
+  : "${FIXTURE:?FIXTURE must name the fixture directory}"
+  DISPLAY=$(cat "$FIXTURE/xvfb.display")
+  export DISPLAY
+  kit_start
 }
 
-# True while the process runs; a zombie has ended.
-alive() {
-  [ -e "/proc/$1" ] && ! grep -q '^[0-9]* (.*) Z' "/proc/$1/stat" 2>/dev/null
-}
-
-# wait_until SECONDS COMMAND...: polls every 50 ms, whole seconds.
-wait_until() {
-  local steps=$(($1 * 20))
-  shift
-  for _ in $(seq "$steps"); do
-    "$@" && return 0
-    sleep 0.05
-  done
-  "$@"
-}
-
-# start NAME ARGS...: runs the program under the test client, which writes
-# how it ended to $work/NAME.end; the program's pid goes to $work/NAME.pid
-# and its standard error to $work/NAME.err.
+# Runs the program under the test client.
 start() {
   local name=$1
   shift
-  "$X11_TOOL" run "$work/$name.end" "$KORVANTHEL" "$@" >"$work/$name.pid" 2>"$work/$name.err" &
-  wait_until 5 test -s "$work/$name.pid" || fail "$name did not start"
-  started+=("$(cat "$work/$name.pid")")
+  spawn "$name" "$X11_TOOL" run "$KIT_TMP/$name.end" "$KORVANTHEL" "$@"
+  wait_until "$PATIENCE" test -s "$KIT_TMP/$name.out" || fail_now "$name did not start"
+  KIT_PIDS+=("$(pid_of "$name")")
 }
 
-pid_of() { cat "$work/$1.pid"; }
+# The program's pid.
+pid_of() { cat "$KIT_TMP/$1.out"; }
 
-# ended NAME: true once the program has ended and its end is written.
-ended() { [ -s "$work/$1.end" ]; }
+# 0 once the program has ended and its end is written.
+ended() { [ -s "$KIT_TMP/$1.end" ]; }
 
-# expect_end NAME SECONDS "exit 0"|"signal 15": the program ends so in time.
+# Waits for the program's end and requires it to be END.
 expect_end() {
-  wait_until "$2" ended "$1" || fail "$1 still running after $2 s"
+  wait_until "$PATIENCE" ended "$1" || fail_now "$1 still running after $PATIENCE s"
   local got
-  got=$(cat "$work/$1.end")
-  [ "$got" = "$3" ] || fail "$1 ended with '$got', wanted '$3'; stderr: $(cat "$work/$1.err")"
+  got=$(cat "$KIT_TMP/$1.end")
+  [ "$got" = "$2" ] || fail_now "$1 ended with '$got', wanted '$2'; stderr: $(cat "$KIT_TMP/$1.err")"
 }
 
-# The counts "blue N green N red N white N black N other N" of a window region.
+# The colour counts of a window or a region of it.
 colours() { "$X11_TOOL" colours "$@"; }
-count_of() { # count_of COLOUR "counts...": 0 when the counts are missing
-  local colour=$1 counts=$2 n
-  n=$(echo "$counts" | sed -n "s/.*\\b$colour \\([0-9]*\\).*/\\1/p")
-  echo "${n:-0}"
-}
 
-# scene_seen WINDOW [X Y W H]: within 5 s some frames show every colour of
-# the scene (the sheets hide the cone and the marker in some frames).
+# The whole scene in a window within PATIENCE.
 scene_seen() {
-  local seen_blue=0 seen_green=0 seen_red=0 seen_white=0 counts
-  for _ in $(seq 50); do
-    counts=$(colours "$@" 2>/dev/null) || counts=""
-    [ "$(count_of blue "$counts")" -gt 50 ] && seen_blue=1
-    [ "$(count_of green "$counts")" -gt 50 ] && seen_green=1
-    [ "$(count_of red "$counts")" -gt 20 ] && seen_red=1
-    [ "$(count_of white "$counts")" -gt 5 ] && seen_white=1
-    [ $((seen_blue + seen_green + seen_red + seen_white)) -eq 4 ] && return 0
-    sleep 0.1
-  done
-  echo "last counts: $counts (blue $seen_blue green $seen_green red $seen_red white $seen_white)" >&2
-  return 1
+  wait_for_scene "$PATIENCE" "blue 50 green 50 red 20 white 5" colours "$@"
 }
 
-# drawn_in WINDOW X Y W H: within 5 s some frame puts scene pixels there.
+# Scene pixels in a region of a window within PATIENCE.
 drawn_in() {
-  local counts
-  for _ in $(seq 50); do
-    counts=$(colours "$@" 2>/dev/null) || counts=""
-    [ $(($(count_of blue "$counts") + $(count_of green "$counts") + $(count_of red "$counts"))) -gt 100 ] &&
-      return 0
-    sleep 0.1
-  done
-  echo "nothing drawn in $*: $counts" >&2
+  wait_until "$PATIENCE" counted blue+green+red 100 colours "$@" && return 0
+  note "nothing drawn in $*: $(colours "$@" 2>&1 || true)"
   return 1
 }
 
+# The program's own window.
 own_window() { "$X11_TOOL" find Korvanthel; }
+
+# 0 when no window titled Korvanthel exists.
+no_own_window() { ! own_window >/dev/null; }
+
+# The root window.
+root_window() { xwininfo -root | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p'; }

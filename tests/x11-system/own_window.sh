@@ -4,35 +4,37 @@
 # window manager's close (WM_DELETE_WINDOW); other keys leave it running.
 # -display names the display to use, with DISPLAY unset or naming another.
 source "$(dirname "$0")/lib.sh"
+kit_init
 
 for key in q Q Escape; do
   start "own-$key"
-  wait_until 5 own_window >/dev/null || fail "no window titled Korvanthel"
+  wait_until "$PATIENCE" own_window >/dev/null || fail_now "no window titled Korvanthel"
   w=$(own_window)
-  [ "$("$X11_TOOL" size "$w")" = "1024 768" ] || fail "window size $("$X11_TOOL" size "$w")"
-  scene_seen "$w" || fail "the scene is not in the window"
+  [ "$("$X11_TOOL" size "$w")" = "1024 768" ] || fail_now "window size $("$X11_TOOL" size "$w")"
+  scene_seen "$w" || fail_now "the scene is not in the window"
   xdotool mousemove 512 384
   if [ "$key" = q ]; then
     xdotool key a space Return x
     sleep 0.5
-    alive "$(pid_of "own-$key")" || fail "a key other than q, Q or Escape ended it"
+    still_running "$(pid_of "own-$key")" || fail_now "a key other than q, Q or Escape ended it"
   fi
   xdotool key "$key"
-  expect_end "own-$key" 2 "exit 0"
-  ! own_window >/dev/null || fail "window left after $key"
-  [ ! -s "$work/own-$key.err" ] || fail "stderr: $(cat "$work/own-$key.err")"
+  expect_end "own-$key" "exit 0"
+  # The X server removes the window once it sees the program's connection close.
+  wait_until "$PATIENCE" no_own_window || fail_now "window left after $key"
+  [ ! -s "$KIT_TMP/own-$key.err" ] || fail_now "stderr: $(cat "$KIT_TMP/own-$key.err")"
 done
 
 start own-delete -geometry 320x240
-wait_until 5 own_window >/dev/null || fail "no window titled Korvanthel"
+wait_until "$PATIENCE" own_window >/dev/null || fail_now "no window titled Korvanthel"
 w=$(own_window)
-[ "$("$X11_TOOL" size "$w")" = "320 240" ] || fail "-geometry 320x240 gave $("$X11_TOOL" size "$w")"
-xprop -id "$w" WM_PROTOCOLS | grep -q WM_DELETE_WINDOW || fail "WM_DELETE_WINDOW not offered"
-xprop -id "$w" WM_CLASS | grep -q '"korvanthel", "Korvanthel"' || fail "WM_CLASS: $(xprop -id "$w" WM_CLASS)"
-drawn_in "$w" 0 0 320 240 || fail "nothing drawn"
+[ "$("$X11_TOOL" size "$w")" = "320 240" ] || fail_now "-geometry 320x240 gave $("$X11_TOOL" size "$w")"
+xprop -id "$w" WM_PROTOCOLS | grep -q WM_DELETE_WINDOW || fail_now "WM_DELETE_WINDOW not offered"
+xprop -id "$w" WM_CLASS | grep -q '"korvanthel", "Korvanthel"' || fail_now "WM_CLASS: $(xprop -id "$w" WM_CLASS)"
+drawn_in "$w" 0 0 320 240 || fail_now "nothing drawn"
 "$X11_TOOL" delete "$w"
-expect_end own-delete 2 "exit 0"
-! own_window >/dev/null || fail "window left after WM_DELETE_WINDOW"
+expect_end own-delete "exit 0"
+wait_until "$PATIENCE" no_own_window || fail_now "window left after WM_DELETE_WINDOW"
 
 # -display names the display: it needs no DISPLAY, and it wins over a
 # DISPLAY that names another one (here one that does not exist).
@@ -48,12 +50,13 @@ for case in unset elsewhere; do
   export DISPLAY=$real
   seen=$(tr '\0' '\n' <"/proc/$(pid_of "$name")/environ" | sed -n 's/^DISPLAY=//p')
   want=$([ $case = unset ] || echo :299.7)
-  [ "$seen" = "$want" ] || fail "$name: the program's DISPLAY is '$seen', wanted '$want'"
-  wait_until 10 own_window >/dev/null || fail "$name: no window; stderr: $(cat "$work/$name.err")"
+  [ "$seen" = "$want" ] || fail_now "$name: the program's DISPLAY is '$seen', wanted '$want'"
+  wait_until "$PATIENCE" own_window >/dev/null || fail_now "$name: no window; stderr: $(cat "$KIT_TMP/$name.err")"
   w=$(own_window)
-  drawn_in "$w" 0 0 320 240 || fail "$name: nothing drawn"
+  drawn_in "$w" 0 0 320 240 || fail_now "$name: nothing drawn"
   "$X11_TOOL" delete "$w"
-  expect_end "$name" 10 "exit 0"
-  [ ! -s "$work/$name.err" ] || fail "$name: stderr: $(cat "$work/$name.err")"
+  expect_end "$name" "exit 0"
+  [ ! -s "$KIT_TMP/$name.err" ] || fail_now "$name: stderr: $(cat "$KIT_TMP/$name.err")"
 done
-echo "own window: closes on q, Q, Escape and WM_DELETE_WINDOW; -display wins over DISPLAY"
+pass "own window: closes on q, Q, Escape and WM_DELETE_WINDOW; -display wins over DISPLAY"
+kit_done

@@ -4,23 +4,22 @@
 # informational notes are shown), the changelog's latest version is the
 # release's, and the manual page renders without a warning, is what
 # `man korvanthel` finds, and describes every option of the program's usage
-# line and the line for the daemon's programs list.
+# line and the line for the daemon's programs list. The scene's description
+# of docs/scene.txt stands in the package's description, the settings file
+# and README.md.
 #   package.sh SOURCE_ROOT BUILD_TREE
 set -euo pipefail
+source "$(dirname "$0")/../kit/lib.sh"
+kit_start
 root=$1 tree=$2
-scratch=$(mktemp -d "${TMPDIR:-/tmp}/korv-x11-package.XXXXXX")
-trap 'rm -rf "$scratch"' EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+scratch=$KIT_TMP
 
 if ! cpack --config "$tree/CPackConfig.cmake" -G DEB -B "$scratch/deb" >"$scratch/cpack.log" 2>&1; then
   cat "$scratch/cpack.log" >&2
-  fail "cpack could not build the package"
+  fail_now "cpack could not build the package"
 fi
 deb=$(echo "$scratch"/deb/*.deb)
-[ -f "$deb" ] || fail "cpack wrote no package"
+[ -f "$deb" ] || fail_now "cpack wrote no package"
 
 # lintian fails on its errors and warnings; its root-user notice goes aside.
 if ! lintian --fail-on error,warning --display-info --pedantic --display-experimental "$deb" \
@@ -54,4 +53,17 @@ done
 for words in 'GL: /usr/libexec/xscreensaver/korvanthel --root \n\' SIGTERM 'EXIT STATUS' XSCREENSAVER_WINDOW; do
   grep -qF -- "$words" <<<"$page" || fail "the manual page does not say: $words"
 done
-echo "$(basename "$deb"): lintian-clean, changelog $logged, manual page for $(wc -w <<<"$options") options"
+
+# The one text of the scene, its lines joined, as it stands in each place.
+joined() { tr -s ' \n' '  ' | sed 's/^ //; s/ $//'; }
+scene=$(joined <"$root/docs/scene.txt")
+[ -n "$scene" ] || fail_now "docs/scene.txt is empty"
+described=$(dpkg-deb -f "$deb" Description | joined)
+[[ $described == *"$scene"* ]] || fail "the package's description lacks the scene's text: $described"
+settings=$(joined <"$scratch/root/usr/share/xscreensaver/config/korvanthel.xml")
+[[ $settings == *"<_description> $scene"* ]] || fail "the settings description lacks the scene's text"
+[[ $(joined <"$root/README.md") == *"$scene"* ]] || fail "README.md lacks the scene's text"
+
+[ "$KIT_FAILED" -gt 0 ] ||
+  pass "$(basename "$deb"): lintian-clean, changelog $logged, manual page for $(wc -w <<<"$options") options, the scene's one description"
+kit_done

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "scene/scene.h"
+#include "tests/kit/scene_colours.h"
 #include "x11/fps_overlay.h"
 #include "x11/glx_window.h"
 
@@ -31,8 +32,9 @@ struct counts {
   int white_inside, white_outside, black_inside;
 };
 
-// Reads the back buffer: white and black pixels inside the lower left
-// box of `box_w` x `box_h` pixels and white pixels outside it.
+// Reads the back buffer: white and black pixels (tests/kit/scene_colours.h)
+// inside the lower left box of `box_w` x `box_h` pixels and white pixels
+// outside it.
 counts read_back(int box_w, int box_h) {
   std::vector<unsigned char> rgba((size_t)width * height * 4);
   glReadBuffer(GL_BACK);
@@ -41,8 +43,8 @@ counts read_back(int box_w, int box_h) {
   for (int y = 0; y < height; y++)
     for (int x = 0; x < width; x++) {
       const unsigned char* p = &rgba[4 * ((size_t)y * width + x)];
-      bool white = p[0] > 240 && p[1] > 240 && p[2] > 240;
-      bool black = p[0] < 16 && p[1] < 16 && p[2] < 16;
+      scene_colour colour = classify_scene_colour(p[0], p[1], p[2]);
+      bool white = colour == colour_white, black = colour == colour_black;
       bool inside = x < box_w && y < box_h;  // OpenGL counts rows from the bottom
       if (white && inside) c.white_inside++;
       if (white && !inside) c.white_outside++;

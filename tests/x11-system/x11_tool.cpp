@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "tests/kit/scene_colours.h"
+
 static Display* display;
 
 static int usage() {
@@ -91,9 +93,9 @@ static int send_delete(Window w) {
   return 0;
 }
 
-// Counts the pixels of the scene's colours in a rectangle of the window:
-// the surface's blue front and green back, the red cone, the white marker,
-// black background and everything else.
+// Counts the pixels of the scene's colour classes (tests/kit/scene_colours.h)
+// in a rectangle of the window: the surface's blue front and green back, the
+// red cone, the white marker, the black background and everything else.
 static int colours(Window w, int x, int y, int width, int height) {
   XWindowAttributes a;
   if (!XGetWindowAttributes(display, w, &a)) return 1;
@@ -108,28 +110,18 @@ static int colours(Window w, int x, int y, int width, int height) {
     std::fprintf(stderr, "x11_tool: cannot read window 0x%lx\n", w);
     return 1;
   }
-  long blue = 0, green = 0, red = 0, white = 0, black = 0, other = 0;
+  scene_colour_counts counts = {};
   for (int j = 0; j < height; j++)
     for (int i = 0; i < width; i++) {
       unsigned long p = XGetPixel(image, i, j);
       int r = (int)((p & image->red_mask) >> 16), g = (int)((p & image->green_mask) >> 8),
           b = (int)(p & image->blue_mask);
-      if (r > 200 && g > 200 && b > 200)
-        white++;
-      else if (r < 8 && g < 8 && b < 8)
-        black++;
-      else if (b > 100 && r < 60 && g < 60)
-        blue++;
-      else if (g > 40 && g > 2 * r && g > 2 * b)
-        green++;
-      else if (r > 80 && g < r / 2 && b < r / 2)
-        red++;
-      else
-        other++;
+      counts.of[classify_scene_colour(r, g, b)]++;
     }
   XDestroyImage(image);
-  std::printf("blue %ld green %ld red %ld white %ld black %ld other %ld\n", blue, green, red, white, black,
-              other);
+  for (int c = 0; c < colour_classes; c++)
+    std::printf("%s%s %ld", c ? " " : "", scene_colour_name(c), counts.of[c]);
+  std::printf("\n");
   return 0;
 }
 

@@ -15,11 +15,12 @@ static int foreground_cmd(int argc, char** argv) {
 
 // activate HWND: makes the window the foreground window; exit 0 when it is.
 // Activation moves asynchronously between processes (for instance while a
-// window of another process is going away), so it tries for up to a second.
+// window of another process is going away), so it tries again every 20 ms,
+// for up to a minute (only a hang takes that long).
 static int activate_cmd(int argc, char** argv) {
   if (argc != 2) return probe_usage_error(argv[0]);
   HWND window = probe_parse_window(argv[1]);
-  for (int attempt = 0; attempt < 50; attempt++) {
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 60000;) {
     SetForegroundWindow(window);
     Sleep(20);
     if (GetForegroundWindow() == window) return 0;
