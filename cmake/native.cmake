@@ -35,16 +35,15 @@ endif()
 add_library(korv_command_scan STATIC host/command_scan.cpp)
 target_include_directories(korv_command_scan PUBLIC ${CMAKE_SOURCE_DIR})
 
-# Every C and C++ file of the project is in the house style of .clang-format.
-if(NOT KORV_SANITIZE)
-  add_test(NAME house_style COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-format)
-endif()
-
 add_subdirectory(tools)
 add_subdirectory(x11)
 # The test kit first: the other test folders register their tests with its functions.
 add_subdirectory(tests/kit)
 add_subdirectory(tests/native)
+# Every C and C++ file of the project is in the house style of .clang-format.
+if(NOT KORV_SANITIZE)
+  korv_command_test(house_style COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-format)
+endif()
 # The sanitizer tree runs the native tests only; benchmarks measure the
 # programs as built, and the Linux edition's system tests run in this tree.
 if(NOT KORV_SANITIZE)

@@ -40,7 +40,7 @@ set(KORV_RESOURCES setup/resources.rc)
 # configuration dialog's caption and the version resource's strings; and as
 # four numbers for the version resource's and the manifest's numeric fields,
 # which hold numbers only: VERSION's leading numbers, up to four, the rest 0
-# ("0.0.0a" gives 0.0.0.0; the letter has no number). Both go into the
+# ("1.2b" gives 1.2.0.0; a letter has no number). Both go into the
 # build's generated folder, which every target of this tree may include from:
 # korv_version.h (resources.rc, the tests) and korvanthel.manifest
 # (resources.rc).
