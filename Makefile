@@ -79,6 +79,8 @@ bench: bootstrap build
 	@KORV_TEST_TREE=$(TEST_TREE) KORV_WINE_ARCH=$(WINE_ARCH) bench/windows/run
 	@KORV_WINE_ARCH=$(WINE_ARCH) bench/password/run.sh $(TEST_TREE) 100
 	@bench/x11/run build/native
+	@# The Linux edition's frame loop once more with the no-op renderer.
+	@GALLIUM_NOOP=1 bench/x11/run build/native
 
 # The Linux edition as a Debian package, built by CPack from the native tree.
 deb: bootstrap native

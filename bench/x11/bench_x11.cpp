@@ -1,6 +1,10 @@
 // The Linux edition's frame loop in its own window for a fixed time: the
 // frame rate achieved against the rate the delay asks for, the load that
-// -fps shows, and the mean time of one frame with its buffer swap. Prints
+// -fps shows, the mean time of one frame with its buffer swap, and the CPU
+// time that the process (all its threads, the renderer's too) used. -fps's
+// load is the part of each period spent in the frame, waits on the X server
+// and on the renderer's threads included; the CPU time is what the machine
+// spent, in user space and in the kernel. Prints
 // figures, asserts nothing. The loop's hooks (x11/loop_hooks.h) are defined
 // here: they end the run and time its frames.
 //
@@ -8,6 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+
+#include <sys/resource.h>
 
 #include "x11/frame_loop.h"
 #include "x11/loop_hooks.h"
@@ -25,10 +31,22 @@ static long measured_frames;
 static long long measured_busy_us;
 static long long measured_span_us;  // from measure_start_us to the loop's last question whether to end
 static frame_meter last_meter;
+static double cpu_at_measure_start, cpu_at_last_question;  // seconds of CPU
+
+// The process's CPU time so far, user and kernel, all threads.
+static double process_cpu_seconds() {
+  rusage usage;
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+}
 
 bool loop_hook_end_run(long long start_us) {
   if (first_start_us < 0) first_start_us = start_us;
-  if (measure_start_us >= 0) measured_span_us = start_us - measure_start_us;
+  if (measure_start_us >= 0) {
+    measured_span_us = start_us - measure_start_us;
+    cpu_at_last_question = process_cpu_seconds();
+  }
   return start_us - first_start_us >= run_limit_us;
 }
 
@@ -36,7 +54,10 @@ void loop_hook_frame_drawn(long long start_us, long long end_us, const frame_met
   frames_drawn++;
   last_meter = *meter;
   if (start_us - first_start_us < warm_up_us) return;
-  if (measure_start_us < 0) measure_start_us = start_us;
+  if (measure_start_us < 0) {
+    measure_start_us = start_us;
+    cpu_at_measure_start = process_cpu_seconds();
+  }
   measured_frames++;
   measured_busy_us += end_us - start_us;
 }
@@ -81,6 +102,9 @@ int main(int argc, char** argv) {
   std::printf("  mean frame with swap %.3f ms (%.0f %% of the period)\n",
               measured_busy_us / 1000.0 / measured_frames,
               options.delay_us > 0 ? measured_busy_us * 100.0 / measured_frames / options.delay_us : 100.0);
+  std::printf("  process CPU time %.1f %% of one core (%.3f ms per frame)\n",
+              (cpu_at_last_question - cpu_at_measure_start) * 1e8 / measured_span_us,
+              (cpu_at_last_question - cpu_at_measure_start) * 1e3 / measured_frames);
   if (last_meter.has_figures)
     std::printf("  -fps shows FPS: %.1f  Load: %.1f%%\n", last_meter.fps, last_meter.load * 100);
   return 0;
