@@ -75,8 +75,13 @@ case_barrage() {
     if [ $((round % 3)) = 0 ]; then
       # Real activation loss: a window of another program comes to the front,
       # then hands the foreground back; the next keys wait for the focus.
-      probe steal-focus "$w" 150 >/dev/null; inputs=$((inputs + 1))
-      wait_focus "Screen Saver" || fail_now "the window 'Screen Saver' never got the keyboard focus"
+      probe steal-focus "$w" 150 >/dev/null || note "steal-focus: the foreground did not come back"
+      inputs=$((inputs + 1))
+      if ! wait_focus "Screen Saver"; then
+        note "X focus on: $(xdotool getwindowfocus getwindowname 2>&1)"
+        note "foreground: $(probe foreground 2>&1) (the saver's window: $w)"
+        fail_now "the window 'Screen Saver' never got the keyboard focus"
+      fi
     fi
     still_running "$SAVER_PID" || fail_now "the saver ended during the barrage (round $round)"
   done

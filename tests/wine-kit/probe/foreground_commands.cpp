@@ -13,19 +13,24 @@ static int foreground_cmd(int argc, char** argv) {
   return 0;
 }
 
+// Makes the window the foreground window; true when it is. Activation moves
+// asynchronously between processes (for instance while a window of another
+// process is going away), and a single request can be lost, so it asks again
+// every 20 ms, for up to a minute (only a hang takes that long).
+static bool bring_to_front(HWND window) {
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 60000;) {
+    if (!IsWindow(window)) return false;
+    SetForegroundWindow(window);
+    probe_pump(20);
+    if (GetForegroundWindow() == window) return true;
+  }
+  return false;
+}
+
 // activate HWND: makes the window the foreground window; exit 0 when it is.
-// Activation moves asynchronously between processes (for instance while a
-// window of another process is going away), so it tries again every 20 ms,
-// for up to a minute (only a hang takes that long).
 static int activate_cmd(int argc, char** argv) {
   if (argc != 2) return probe_usage_error(argv[0]);
-  HWND window = probe_parse_window(argv[1]);
-  for (DWORD start = GetTickCount(); GetTickCount() - start < 60000;) {
-    SetForegroundWindow(window);
-    Sleep(20);
-    if (GetForegroundWindow() == window) return 0;
-  }
-  return 1;
+  return bring_to_front(probe_parse_window(argv[1])) ? 0 : 1;
 }
 
 // wait-foreground HWND TIMEOUT_MS: waits, without touching it, until the
@@ -39,8 +44,9 @@ static int wait_foreground_cmd(int argc, char** argv) {
 
 // steal-focus HWND MS: a top-most window of the probe's own comes to the
 // front and stays there for MS (its messages pumped), then hands the
-// foreground back to HWND. Prints "foreground_was_mine 1" when its window did
-// have the foreground.
+// foreground back to HWND (asking again until it has it: one request can be
+// lost between processes). Prints "foreground_was_mine 1" when its window
+// did have the foreground, and exits 1 when HWND never got it back.
 static int steal_focus_cmd(int argc, char** argv) {
   if (argc != 3) return probe_usage_error(argv[0]);
   HWND owner = probe_parse_window(argv[1]);
@@ -50,10 +56,10 @@ static int steal_focus_cmd(int argc, char** argv) {
   SetForegroundWindow(mine);
   probe_pump(probe_parse_number(argv[2]));
   printf("foreground_was_mine %d\n", GetForegroundWindow() == mine ? 1 : 0);
-  if (IsWindow(owner)) SetForegroundWindow(owner);
+  bool back = bring_to_front(owner);
   DestroyWindow(mine);
   probe_pump(20);
-  return 0;
+  return back ? 0 : 1;
 }
 
 static const ProbeCommand foreground_commands[] = {
