@@ -173,18 +173,17 @@ void register_benchmarks() {
         ->MinTime(0.2)
         ->Repetitions(repetitions)
         ->ReportAggregatesOnly(true);
-  benchmark::RegisterBenchmark("BM_full_sweep", BM_sweep, full_frame)
-      ->Unit(benchmark::kMillisecond)
-      ->UseRealTime()
-      ->Iterations(1)
-      ->Repetitions(7)
-      ->ReportAggregatesOnly(true);
-  benchmark::RegisterBenchmark("BM_mesh_sweep", BM_sweep, mesh_frame)
-      ->Unit(benchmark::kMillisecond)
-      ->UseRealTime()
-      ->Iterations(1)
-      ->Repetitions(7)
-      ->ReportAggregatesOnly(true);
+  const struct {
+    const char* name;
+    void (*draw)();
+  } sweeps[] = {{"BM_full_sweep", full_frame}, {"BM_mesh_sweep", mesh_frame}};
+  for (const auto& sweep : sweeps)
+    benchmark::RegisterBenchmark(sweep.name, BM_sweep, sweep.draw)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Iterations(1)
+        ->Repetitions(7)
+        ->ReportAggregatesOnly(true);
   benchmark::RegisterBenchmark("BM_surface_points", BM_surface_points)
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime()

@@ -144,7 +144,7 @@ static bool read_help(const char*, saver_options* o) {
 // value in the usage line, null when it takes none; how it is read; and,
 // for a malformed value, what it wants ("-delay wants WANTS, not '...'"), a
 // format that may show the number `bound`.
-struct option_spec {
+struct option_entry {
   const char* name;
   const char* value_name;
   bool (*read)(const char* value, saver_options* o);
@@ -153,7 +153,7 @@ struct option_spec {
 };
 
 // Every option, in the order of the usage line.
-static const option_spec option_table[] = {
+static const option_entry option_table[] = {
     {"root", nullptr, read_root, nullptr, 0},
     {"window-id", "ID", read_window_id, "a window id (0x... or decimal)", 0},
     {"delay", "MICROSECONDS", read_delay, "microseconds from 0 to %ld", max_delay_us},
@@ -163,9 +163,9 @@ static const option_spec option_table[] = {
     {"help", nullptr, read_help, nullptr, 0},
 };
 
-static const option_spec* find_option(const char* name) {
-  for (const option_spec& spec : option_table)
-    if (!std::strcmp(spec.name, name)) return &spec;
+static const option_entry* find_option(const char* name) {
+  for (const option_entry& entry : option_table)
+    if (!std::strcmp(entry.name, name)) return &entry;
   return nullptr;
 }
 
@@ -187,16 +187,16 @@ bool parse_options(int argc, const char* const* argv, saver_options* out, char* 
     const char* arg = argv[i];
     const char* name = option_name(arg);
     if (!name) return fail(error, error_size, "unexpected argument '%s'", arg);
-    const option_spec* spec = find_option(name);
-    if (!spec) return fail(error, error_size, "unknown option '%s'", arg);
+    const option_entry* entry = find_option(name);
+    if (!entry) return fail(error, error_size, "unknown option '%s'", arg);
     const char* value = nullptr;
-    if (spec->value_name) {
+    if (entry->value_name) {
       if (i + 1 >= argc) return fail(error, error_size, "option %s needs a value", arg);
       value = argv[++i];
     }
-    if (!spec->read(value, &o)) {
+    if (!entry->read(value, &o)) {
       char wants[80];
-      std::snprintf(wants, sizeof wants, spec->wants, spec->bound);
+      std::snprintf(wants, sizeof wants, entry->wants, entry->bound);
       return fail(error, error_size, "%s wants %s, not '%s'", arg, wants, value);
     }
   }
@@ -215,12 +215,12 @@ static void append(char* out, size_t size, size_t* length, const char* text) {
 size_t format_usage(char* out, size_t size) {
   size_t length = 0;
   append(out, size, &length, "usage: korvanthel");
-  for (const option_spec& spec : option_table) {
+  for (const option_entry& entry : option_table) {
     append(out, size, &length, " [-");
-    append(out, size, &length, spec.name);
-    if (spec.value_name) {
+    append(out, size, &length, entry.name);
+    if (entry.value_name) {
       append(out, size, &length, " ");
-      append(out, size, &length, spec.value_name);
+      append(out, size, &length, entry.value_name);
     }
     append(out, size, &length, "]");
   }
