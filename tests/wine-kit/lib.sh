@@ -63,6 +63,11 @@
 #                                 their colour counts summed; PREVIEW_XID is then the one that
 #                                 showed the surface
 #   x_window_of_size W H          X window ids (hex) in the root tree with exactly this size
+#   x_window_sizes PATTERN        "W H" of each X window whose line in the root tree matches
+#                                 the extended regular expression ('"Korv probe parent"': the
+#                                 test parent, which Wine names after its title)
+#   x_gl_child_sizes              "W H" of each offscreen X window that Wine draws a child
+#                                 window's OpenGL into (under the 1 x 1 placeholder at -1,-1)
 #   frames_change [XID [PIXELS]]  0 once a capture of the screen (or of X window XID) differs
 #                                 from the one taken first in more than PIXELS pixels (2000)
 #
@@ -307,6 +312,17 @@ preview_colours() {
 # X window ids (hex) in the root tree with exactly this size.
 x_window_of_size() {
   xwininfo -root -tree | awk -v size="$1x$2" '$1 ~ /^0x/ { for (i = 2; i <= NF; i++) if (index($i, size "+") == 1) { print $1; break } }'
+}
+
+# "W H" of each X window whose line in the root tree matches the pattern.
+x_window_sizes() {
+  xwininfo -root -tree | grep -E -- "$1" | grep -oE ' [0-9]+x[0-9]+\+' | head -n 1000 | tr -d ' +' | tr x ' '
+}
+
+# "W H" of each offscreen X window of a child's OpenGL: the windows whose
+# place on the screen is -1,-1, the placeholder itself (1 x 1) left out.
+x_gl_child_sizes() {
+  x_window_sizes ' \+-1\+-1$' | grep -vx '1 1'
 }
 
 # 0 when a new capture differs from FIRST in more than PIXELS pixels.

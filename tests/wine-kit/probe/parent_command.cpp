@@ -1,8 +1,8 @@
 // parent: a top-level test window, of another program than the saver, that a
-// preview can live in or a dialog can be owned by. It prints its handle,
-// keeps its message loop running, and destroys itself when a given file
-// appears or after a given time, as a settings dialog closing would; then it
-// prints "destroyed".
+// preview can live in or a dialog can be owned by. It prints its handle and
+// its client area as it measures it itself ("client W H"), keeps its message
+// loop running, and destroys itself when a given file appears or after a
+// given time, as a settings dialog closing would; then it prints "destroyed".
 #include "probe.h"
 #include "tests/wine-kit/wine_path.h"
 #include <string>
@@ -17,18 +17,18 @@ static LRESULT CALLBACK parent_proc(HWND window, UINT message, WPARAM wparam, LP
   return DefWindowProcA(window, message, wparam, lparam);
 }
 
-// The windows this thread creates from now on per-monitor DPI aware
-// (SetThreadDpiAwarenessContext, Windows 10 1607 and later; looked up at run
-// time).
-static bool make_thread_per_monitor_aware() {
+// The windows this thread creates from now on system DPI aware (context -2,
+// DPI_AWARENESS_CONTEXT_SYSTEM_AWARE) or per-monitor DPI aware (-3,
+// DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE). SetThreadDpiAwarenessContext
+// came with Windows 10 1607; it is looked up at run time.
+static bool make_thread_aware(INT_PTR context) {
   typedef void*(WINAPI * set_context_function)(void*);
   set_context_function set_context = (set_context_function)(void*)GetProcAddress(
       GetModuleHandleA("user32.dll"), "SetThreadDpiAwarenessContext");
-  void* per_monitor_aware = (void*)(INT_PTR)-3;  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE
-  return set_context && set_context(per_monitor_aware) != nullptr;
+  return set_context && set_context((void*)context) != nullptr;
 }
 
-// parent WIDTH HEIGHT [X Y] [--until FILE] [--ms N] [--color RRGGBB] [--front] [--per-monitor]
+// parent WIDTH HEIGHT [X Y] [--until FILE] [--ms N] [--color RRGGBB] [--front] [--per-monitor | --system]
 static int parent_cmd(int argc, char** argv) {
   if (argc < 3) return probe_usage_error(argv[0]);
   int width = atoi(argv[1]);
@@ -45,7 +45,7 @@ static int parent_cmd(int argc, char** argv) {
   DWORD lifetime = 60000;
   COLORREF color = RGB(255, 0, 255);
   bool front = false;
-  bool per_monitor = false;
+  INT_PTR awareness = 0;  // 0: the process's own (unaware: the probe has no manifest)
   for (int i = next; i < argc; i++) {
     if (strcmp(argv[i], "--until") == 0 && i + 1 < argc) {
       until = wine_path(argv[++i]);
@@ -57,7 +57,9 @@ static int parent_cmd(int argc, char** argv) {
     } else if (strcmp(argv[i], "--front") == 0) {
       front = true;
     } else if (strcmp(argv[i], "--per-monitor") == 0) {
-      per_monitor = true;
+      awareness = -3;
+    } else if (strcmp(argv[i], "--system") == 0) {
+      awareness = -2;
     } else {
       return probe_usage_error(argv[0]);
     }
@@ -66,9 +68,9 @@ static int parent_cmd(int argc, char** argv) {
 
   // The probe has no manifest: a platform that scales programs by their
   // manifests runs it DPI unaware, unless asked for per-monitor awareness,
-  // as a settings dialog of the system has.
-  if (per_monitor && !make_thread_per_monitor_aware()) {
-    fprintf(stderr, "parent: per-monitor DPI awareness is not available\n");
+  // as a settings dialog of the system has, or for system awareness.
+  if (awareness && !make_thread_aware(awareness)) {
+    fprintf(stderr, "parent: that DPI awareness is not available\n");
     return 1;
   }
   WNDCLASSA window_class = {};
@@ -92,6 +94,11 @@ static int parent_cmd(int argc, char** argv) {
     probe_pump(50);
   }
   probe_print_window(window);
+  // The client area as the window's own thread measures it, in the units of
+  // its own DPI awareness: what a program that shows a preview hands over.
+  RECT own_client = {};
+  GetClientRect(window, &own_client);
+  printf("client %ld %ld\n", own_client.right, own_client.bottom);
 
   DWORD start = GetTickCount();
   while (!parent_destroyed) {
@@ -114,9 +121,9 @@ static int parent_cmd(int argc, char** argv) {
 
 static const ProbeCommand parent_commands[] = {
     {"parent",
-     "WIDTH HEIGHT [X Y] [--until FILE] [--ms N] [--color RRGGBB] [--front] [--per-monitor]   (prints the "
-     "handle; destroys the window when FILE exists or after N ms, default 60000; --front: brings it to the "
-     "front first; --per-monitor: a per-monitor DPI aware window)",
+     "WIDTH HEIGHT [X Y] [--until FILE] [--ms N] [--color RRGGBB] [--front] [--per-monitor | --system]   "
+     "(prints the handle; destroys the window when FILE exists or after N ms, default 60000; --front: brings "
+     "it to the front first; --per-monitor, --system: a per-monitor or system DPI aware window)",
      parent_cmd},
 };
 PROBE_COMMANDS(parent_commands);
