@@ -1,6 +1,7 @@
 // The test build's side of the seam in hooks/test_hooks.h: log lines for the
-// tests, the fault on request, the test's Windows directory and copy fault,
-// and the stopped clock of the password check.
+// tests, the fault on request, the test's Windows directory, copy fault,
+// refused copy and end of the request for administrator rights, and the
+// stopped clock of the password check.
 // Linked only into test programs, never into the shipped one.
 #include "hooks/test_hooks.h"
 
@@ -72,6 +73,20 @@ bool test_hook_windows_directory(const char** directory) {
 
 bool test_hook_copy_fault(long written) {
   return copy_fault_after >= 0 && written >= copy_fault_after;
+}
+
+bool test_hook_copy_denied() {
+  const char* denied = getenv("KORV_TEST_COPY_DENIED");
+  return denied && *denied;
+}
+
+bool test_hook_elevation_fails() {
+  const char* how = getenv("KORV_TEST_ELEVATION");
+  return how && *how;
+}
+
+void test_hook_install_copy(int status) {
+  log_value("install_copy", status);
 }
 
 bool test_hook_tick_count(unsigned long* tick) {

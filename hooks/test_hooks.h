@@ -28,6 +28,18 @@ bool test_hook_windows_directory(const char** directory);
 bool test_hook_copy_fault(long written);
 // The byte count after which test_hook_copy_fault fails a copy; -1: never.
 extern long copy_fault_after;
+// Whether the installer's own copy is to report access denied without trying
+// (KORV_TEST_COPY_DENIED set), as Windows answers a standard user. Asked in
+// the installer's process only, never by the copy command that it starts
+// with administrator rights, which inherits the environment.
+bool test_hook_copy_denied();
+// Whether the request for administrator rights is to fail without asking
+// Windows (KORV_TEST_ELEVATION set: "refused", the user's No at the
+// permission prompt, or "unstartable", a process that cannot be started;
+// either way no process comes back).
+bool test_hook_elevation_fails();
+// "install_copy STATUS TICK": the copy command ran, with this outcome.
+void test_hook_install_copy(int status);
 // The clock of the password check's pause between checks: answers whether a
 // test has stopped the clock, and its tick count through `tick`.
 bool test_hook_tick_count(unsigned long* tick);
@@ -51,5 +63,12 @@ inline bool test_hook_copy_fault(long) {
 inline bool test_hook_tick_count(unsigned long*) {
   return false;
 }
+inline bool test_hook_copy_denied() {
+  return false;
+}
+inline bool test_hook_elevation_fails() {
+  return false;
+}
+inline void test_hook_install_copy(int) {}
 
 #endif

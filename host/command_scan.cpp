@@ -60,6 +60,10 @@ command_scan_result scan_command(const char* tail) {
       result.command = command_change_password;
       result.argument = skip_blanks(p + 1);
       return result;
+    case 'i':
+    case 'I':
+      result.command = command_install_copy;
+      return result;
     default:
       return result;
     }

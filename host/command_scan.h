@@ -20,6 +20,8 @@ enum saver_command {
   command_fullscreen,        // s: full-screen run
   command_preview,           // p or l: preview inside the window named by the argument
   command_change_password,   // a: password change with the window named by the argument
+  command_install_copy,      // i: the installer's file steps alone, which the installer runs with
+                             // administrator rights: no window, no setting, the result as exit code
   command_unknown            // anything else: -1
 };
 

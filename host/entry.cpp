@@ -60,6 +60,8 @@ static int run_command(const char* tail) {
   case command_change_password:
     if (!is_win9x) return -1;
     return run_change_password(scan.argument);
+  case command_install_copy:
+    return run_install_copy();
   case command_unknown:
     break;
   }

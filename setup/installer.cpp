@@ -1,10 +1,12 @@
 // The self-installer: after the user accepts the agreement, copies the program
-// into the Windows directory as Korvanthel.Scr and, if the user agrees, makes
-// that copy the current user's screen saver and switches screen saving on, as
-// Windows' own Install of a screen saver does.
+// into the Windows directory as Korvanthel.Scr (asking Windows for
+// administrator rights where a standard user may not write there) and, if the
+// user agrees, makes that copy the current user's screen saver and switches
+// screen saving on, as Windows' own Install of a screen saver does.
 #include "setup/setup.h"
 #include "setup/resource_ids.h"
 #include "hooks/test_hooks.h"
+#include <shellapi.h>
 #include <io.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -15,6 +17,7 @@ static const char target_name[] = "\\Korvanthel.Scr";
 static const char question_text[] = " set OMBRELT as current  screen saver?";
 static const char question_caption[] = "OMBRELT screen saver";
 static const char failure_caption[] = "Korvanthel screen saver setup";
+const char install_copy_command[] = "/i";
 
 install_status build_target_path(const char* system_root, char* target) {
   target[0] = '\0';
@@ -132,6 +135,9 @@ void describe_install_failure(install_status status, const char* system_root, co
   case install_write_error:
     reason = "Writing the copy failed; the incomplete copy was removed.";
     break;
+  case install_elevated_copy_failed:
+    reason = "The elevated copy ended without reporting a result.";
+    break;
   }
   bool names_source = status == install_source_not_opened || status == install_read_error;
   append_text(text, size, "Korvanthel could not be copied to\n\n");
@@ -143,6 +149,17 @@ void describe_install_failure(install_status status, const char* system_root, co
   append_text(text, size, "\n\nNothing was set as the screen saver.");
 }
 
+void describe_saver_not_set(const char* target_path, char* text, size_t size) {
+  if (size == 0) return;
+  text[0] = 0;
+  append_text(text, size, "Korvanthel was installed as\n\n");
+  append_text(text, size, target_path ? target_path : "", 260);
+  append_text(text, size,
+              "\n\nbut it could not be made your screen saver: the setting SCRNSAVE.EXE in "
+              "HKEY_CURRENT_USER\\Control Panel\\Desktop could not be written. Screen saving was "
+              "left as it was.\n\nChoose Korvanthel in the screen-saver settings instead.");
+}
+
 static void tell_failure(install_status status, const char* system_root, const char* source_name,
                          const char* target_path) {
   char text[1024];
@@ -150,11 +167,87 @@ static void tell_failure(install_status status, const char* system_root, const c
   MessageBoxA(NULL, text, failure_caption, MB_OK | MB_ICONERROR);
 }
 
+static void tell_saver_not_set(const char* target_path) {
+  char text[1024];
+  describe_saver_not_set(target_path, text, sizeof text);
+  MessageBoxA(NULL, text, failure_caption, MB_OK | MB_ICONWARNING);
+}
+
 // The Windows directory as the environment gives it.
 static const char* windows_directory() {
   const char* chosen;
   if (test_hook_windows_directory(&chosen)) return chosen;
   return getenv("SystemRoot");
+}
+
+// The full path of the program's own file; false when it does not fit.
+static bool own_program_path(char* path, DWORD size) {
+  DWORD length = GetModuleFileNameA(NULL, path, size);
+  return length > 0 && length < size;
+}
+
+unsigned install_copy_exit_code(install_status status) {
+  return install_copy_exit_base + (unsigned)status;
+}
+
+install_status install_status_of_exit_code(unsigned code) {
+  if (code < install_copy_exit_base || code > install_copy_exit_base + install_elevated_copy_failed)
+    return install_elevated_copy_failed;
+  return (install_status)(code - install_copy_exit_base);
+}
+
+int run_install_copy() {
+  // Started elevated, the process begins in the system folder: its own file
+  // is found by its full path, never by a name relative to that folder.
+  char source[MAX_PATH];
+  char target[target_path_size];
+  install_status status = install_source_not_opened;
+  if (own_program_path(source, sizeof source)) {
+    status = build_target_path(windows_directory(), target);
+    if (status == install_ok) status = copy_program_file(source, target);
+  }
+  test_hook_install_copy((int)status);
+  return (int)install_copy_exit_code(status);
+}
+
+// Windows Vista and later, where a program started by a double-click runs
+// without administrator rights and may ask the user for them. Windows 9x and
+// NT before Vista have no such request.
+static bool administrator_rights_can_be_asked() {
+  OSVERSIONINFOA version;
+  version.dwOSVersionInfoSize = sizeof version;
+  return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT &&
+         version.dwMajorVersion >= 6;
+}
+
+// Runs the copy command in the program's own file with administrator rights
+// and answers its outcome. The permission prompt has no owner window: the
+// agreement has ended and the configuration dialog is hidden, so nothing of
+// the program is on the screen to own it, and a hidden owner would place the
+// prompt by a window that the user cannot see; without one, Windows places
+// the prompt itself (on its secure desktop, as it is set up by default).
+// Refused permission (ERROR_CANCELLED) or a process that cannot be started
+// leaves the denied access in place, and is told as such.
+static install_status copy_with_administrator_rights() {
+  char program[MAX_PATH];
+  if (!own_program_path(program, sizeof program)) return install_access_denied;
+  SHELLEXECUTEINFOA request;
+  memset(&request, 0, sizeof request);
+  request.cbSize = sizeof request;
+  // The process is kept to be waited for; failures are told by the installer itself.
+  request.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  request.hwnd = NULL;
+  request.lpVerb = "runas";
+  request.lpFile = program;
+  request.lpParameters = install_copy_command;
+  request.nShow = SW_HIDE;
+  BOOL started = !test_hook_elevation_fails() && ShellExecuteExA(&request);
+  if (!started || !request.hProcess) return install_access_denied;
+  WaitForSingleObject(request.hProcess, INFINITE);
+  DWORD code = 0;
+  BOOL ended = GetExitCodeProcess(request.hProcess, &code);
+  CloseHandle(request.hProcess);
+  return ended ? install_status_of_exit_code(code) : install_elevated_copy_failed;
 }
 
 void run_installer() {
@@ -165,7 +258,12 @@ void run_installer() {
   const char* source_name = program_argument_zero();
   char target[target_path_size];
   install_status status = build_target_path(system_root, target);
-  if (status == install_ok) status = copy_program_file(source_name, target);
+  if (status == install_ok)
+    status = test_hook_copy_denied() ? install_access_denied : copy_program_file(source_name, target);
+  // A standard user may not write to the Windows directory: the file steps
+  // run once more with the administrator rights that Windows asks the user for.
+  if (status == install_access_denied && administrator_rights_can_be_asked())
+    status = copy_with_administrator_rights();
   if (status != install_ok) {
     // Nothing was installed, so nothing may be set as the screen saver.
     tell_failure(status, system_root, source_name, target);
@@ -175,7 +273,11 @@ void run_installer() {
   if (MessageBoxA(NULL, question_text, question_caption, MB_YESNO) != IDYES) return;
   // Screen saving is switched on only once the saver is set: switched on
   // without it, it would start whatever saver was set before, or none.
-  if (set_current_saver(target)) switch_screen_saving_on();
+  if (!set_current_saver(target)) {
+    tell_saver_not_set(target);
+    return;
+  }
+  switch_screen_saving_on();
 }
 
 bool set_current_saver(const char* target) {

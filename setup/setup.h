@@ -28,7 +28,8 @@ enum install_status {
   install_access_denied,      // ... because the platform denies access (a standard user under UAC)
   install_same_file,          // source and target are one file
   install_read_error,
-  install_write_error
+  install_write_error,
+  install_elevated_copy_failed  // the copy run with administrator rights ended without a known result
 };
 
 // The installed file's path, SystemRoot followed directly by "\Korvanthel.Scr",
@@ -53,3 +54,26 @@ void switch_screen_saving_on();
 // (empty for install_ok, which is never shown).
 void describe_install_failure(install_status status, const char* system_root, const char* source_name,
                               const char* target_path, char* text, size_t size);
+// The text that the installer shows when the installed file could not be
+// made the current screen saver after Yes.
+void describe_saver_not_set(const char* target_path, char* text, size_t size);
+
+// The copy with administrator rights. Where Windows (Vista and later) denies
+// a standard user the Windows directory, the installer asks Windows to run
+// its own file once more, elevated, with install_copy_command: that process
+// does the file steps alone (the copy of its own file, found by its full
+// path; no window, no setting, no other process) and ends with
+// install_copy_exit_code of their outcome, which the installer reads back.
+// Everything else (the messages, the question, the settings) stays in the
+// user's own process, so that the settings land in the user's own hive.
+extern const char install_copy_command[];
+// The copy command's work; answers its exit code.
+int run_install_copy();
+// Exit codes of the copy command: install_copy_exit_base + the outcome.
+// They are apart from the program's other codes (0, 1, the dialogs' and the
+// fault guard's 3, an unknown command's -1) and from Wine's 5 for a crash.
+const unsigned install_copy_exit_base = 16;
+unsigned install_copy_exit_code(install_status status);
+// The outcome that an exit code reports; install_elevated_copy_failed for a
+// code that is no outcome of the copy command (a crash, another program).
+install_status install_status_of_exit_code(unsigned code);

@@ -53,6 +53,14 @@ const ScanCase scan_cases[] = {
     {"/A920", command_change_password, 2},
     {"-a   7", command_change_password, 5},
     {"/a", command_change_password, 2},
+    // The installer's file steps alone, as the installer runs them elevated;
+    // nothing after the letter matters, and it takes no argument.
+    {"/i", command_install_copy, -1},
+    {"-I", command_install_copy, -1},
+    {"i", command_install_copy, -1},
+    {"/- /i C:\\Temp\\other.scr", command_install_copy, -1},
+    {"/install", command_install_copy, -1},
+    {"/\ti", command_unknown, -1},
     // Everything else is unknown.
     {"/x", command_unknown, -1},
     {"/?", command_unknown, -1},

@@ -26,6 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   switch (result.command) {
   case command_configure:
   case command_fullscreen:
+  case command_install_copy:
   case command_unknown:
     require(result.argument == nullptr);
     break;

@@ -26,8 +26,11 @@ lines=$(wc -l < "$readme")
 crlf=$(grep -c $'\r$' "$readme" || true)
 [ "$lines" -gt 20 ] && [ "$crlf" -eq "$lines" ] || fail "README.txt: $crlf of $lines lines end in CR LF"
 [ "$(tail -c 2 "$readme" | od -An -tx1 | tr -d ' ')" = 0d0a ] || fail "README.txt does not end with CR LF"
-for words in "Korvanthel screen saver, version $version" "Run Korvanthel.exe" "\"Run as administrator\"" \
-             "Windows Vista" "Copy Korvanthel.scr into your Windows directory" "choose \"Install\"" \
+for words in "Korvanthel screen saver, version $version" "Run Korvanthel.exe: double-click it" \
+             "Windows Vista and later, Windows now asks" "Allow it" "Only that copy runs with those rights" \
+             "the user who started Korvanthel.exe" "Use \"Run as administrator\"" "only where" \
+             "Windows does not ask in step 4" "sets the administrator's screen saver, not" \
+             "Copy Korvanthel.scr into your Windows directory" "choose \"Install\"" \
              "delete" "Korvanthel.Scr from your Windows directory" "SCRNSAVE.EXE" \
              'HKEY_CURRENT_USER\Control Panel\Desktop' "Exactly these things" "$zip_name" \
              "ScreenSaveActive, set to 1" "ScreenSaveTimeOut, set to 600" "10 minutes" "a wait that you chose is kept" \

@@ -232,6 +232,7 @@ installer_run make_installer_run(agreement_ending ending, int answer) {
   installer_run run;
   run.ending = ending;
   run.answer = answer;
+  run.ended = NULL;
   run.agreement_seen = false;
   run.install_enabled_at_start = false;
   run.about_seen = false;
@@ -243,6 +244,23 @@ installer_run make_installer_run(agreement_ending ending, int answer) {
 
 static void note_about(installer_run& run, DWORD pid) {
   if (find_top_window(about_caption, pid, true)) run.about_seen = true;
+}
+
+// After the answer: a failure report that comes before the installer ends
+// is read and acknowledged.
+static void acknowledge_failure_until_end(installer_run& run, DWORD pid) {
+  if (!run.ended) return;
+  for (DWORD start = GetTickCount(); within_patience(start);) {
+    HWND failure = find_top_window(failure_caption, pid, true);
+    if (failure) {
+      run.failure_seen = true;
+      run.failure_text = message_box_text(failure);
+      PostMessageA(failure, WM_COMMAND, IDOK, 0);
+      wait_until_gone(failure);
+      return;
+    }
+    if (WaitForSingleObject(run.ended, 25) == WAIT_OBJECT_0) return;
+  }
 }
 
 void drive_installer(installer_run& run, DWORD pid) {
@@ -298,6 +316,7 @@ void drive_installer(installer_run& run, DWORD pid) {
       run.question_text = message_box_text(question);
       PostMessageA(question, WM_COMMAND, run.answer, 0);
       wait_until_gone(question);
+      acknowledge_failure_until_end(run, pid);
       break;
     }
     HWND failure = find_top_window(failure_caption, pid, true);

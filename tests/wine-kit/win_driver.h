@@ -96,10 +96,13 @@ enum agreement_ending {
 // One pass through the installer as a user: wait for the agreement dialog of
 // process pid, leave it as asked (accepting first when installing), then
 // answer the question box with answer (IDYES or IDNO) or acknowledge a
-// failure report. Records what it saw.
+// failure report, and, when `ended` is given (a handle that is signalled
+// once the installer has returned: its process, or an event), acknowledge a
+// failure report that follows the answer until then. Records what it saw.
 struct installer_run {
   agreement_ending ending;
   int answer;
+  HANDLE ended;
   bool agreement_seen;
   bool install_enabled_at_start;
   bool about_seen;                     // a visible configuration dialog at any moment

@@ -7,6 +7,7 @@
 #include "tests/wine-system/resource_checks.h"
 #include "tests/wine-kit/win_driver.h"
 #include "tests/wine-kit/wine_path.h"
+#include <tlhelp32.h>
 #include <algorithm>
 #include <functional>
 #include <stdlib.h>
@@ -341,30 +342,177 @@ TEST_CASE("installer failures: the user is told, nothing is asked or written") {
   }
 }
 
-TEST_CASE("installer failure: access denied to the target asks for administrator rights") {
-  // A standard user under user account control may not write to the Windows
-  // directory. Wine runs as root here and ignores read-only files, so a folder
-  // in the installed file's place meets the platform's same refusal.
-  std::string dir = make_scratch_dir("denied");
-  std::string windows = dir + "\\WINDOWS";
-  CreateDirectoryA(windows.c_str(), NULL);
+// --- the road of a standard user under user account control
+
+// Environment for the programs that start() starts from now on (null: none).
+static void set_test_environment(const char* name, const char* value) {
+  SetEnvironmentVariableA(name, value);
+}
+
+// The copy command's runs in the test build's log (KORVANTHEL_TEST_LOG): the
+// outcome of each, as "install_copy STATUS".
+static std::vector<std::string> copy_runs(const std::string& log) {
+  std::vector<std::string> runs;
+  std::string text;
+  if (!read_file(log, text)) return runs;
+  size_t start = 0;
+  while ((start = text.find("install_copy ", start)) != std::string::npos) {
+    size_t end = text.find(' ', start + 13);
+    runs.push_back(text.substr(start, end - start));
+    start = end;
+  }
+  return runs;
+}
+
+// Where Windows denies a standard user the Windows directory, the installer
+// asks for administrator rights and runs its own file once more with the copy
+// command; Wine's "runas" starts it unelevated and hands back the process and
+// its exit code. The test build's hook makes the installer's own copy report
+// access denied; the copy command inherits the environment but never asks
+// that hook, so its copy is real. Only the installer's own process asks the
+// question and writes the settings.
+TEST_CASE(
+    "installer, access denied: the elevated copy installs; refused, unstartable or failed, nothing changes") {
+  std::string bytes = program_bytes();
+  std::string dir = make_scratch_dir("elevation");
   std::string setup = copy_program(dir, "SETUP.EXE");
-  std::string installed = windows + "\\Korvanthel.Scr";
-  REQUIRE(CreateDirectoryA(installed.c_str(), NULL));
-  write_saver_value("sentinel");
-  started program = start(setup, in_quotes(setup), dir, windows.c_str());
-  installer_run run = make_installer_run(end_by_install, IDYES);
-  drive_installer(run, program.pid);
-  finish(program);
-  CHECK(run.failure_seen);
-  CAPTURE(run.failure_text);
-  CHECK(run.failure_text.find(installed) != std::string::npos);
-  CHECK(run.failure_text.find("administrator rights") != std::string::npos);
-  CHECK(run.failure_text.find("\"Run as administrator\"") != std::string::npos);
-  CHECK_FALSE(run.question_seen);
-  CHECK(count_entries(installed) == 0);
-  CHECK(count_entries(windows) == 1);
-  CHECK(read_saver_value().data == sentinel);
+  std::string windows = dir + "\\WINDOWS";
+  std::string target = windows + "\\Korvanthel.Scr";
+  std::string log = dir + "\\hooks.log";
+  const char* denied_text = "\"Run as administrator\"";
+  struct row {
+    const char* what;
+    const char* own_copy_denied;  // KORV_TEST_COPY_DENIED
+    const char* elevation;        // KORV_TEST_ELEVATION: how the request ends instead of asking
+    bool folder_in_place;         // a folder where the file goes: denied to every process
+    bool windows_missing;
+    const char* told;  // the failure's words; null: installed
+    std::vector<std::string> copies;
+  };
+  const row rows[] = {
+      {"permission given", "1", NULL, false, false, NULL, {"install_copy 0"}},
+      {"permission refused", "1", "refused", false, false, denied_text, {}},
+      {"the elevated process cannot be started", "1", "unstartable", false, false, denied_text, {}},
+      {"the elevated copy fails: no Windows directory",
+       "1",
+       NULL,
+       false,
+       true,
+       "could not be created",
+       {"install_copy 4"}},
+      // Wine runs as root and ignores read-only files: a folder in the file's
+      // place meets the same refusal as a standard user's copy, in both processes.
+      {"the elevated copy is denied too", NULL, NULL, true, false, denied_text, {"install_copy 5"}},
+  };
+  for (const row& r : rows) {
+    CAPTURE(r.what);
+    RemoveDirectoryA(target.c_str());
+    DeleteFileA(target.c_str());
+    RemoveDirectoryA(windows.c_str());
+    if (!r.windows_missing) REQUIRE(CreateDirectoryA(windows.c_str(), NULL));
+    if (r.folder_in_place) REQUIRE(CreateDirectoryA(target.c_str(), NULL));
+    DeleteFileA(log.c_str());
+    write_saver_value("sentinel");
+    set_screen_saving(false, 0);
+    set_test_environment("KORVANTHEL_TEST_LOG", log.c_str());
+    set_test_environment("KORV_TEST_COPY_DENIED", r.own_copy_denied);
+    set_test_environment("KORV_TEST_ELEVATION", r.elevation);
+    started program = start(setup, in_quotes(setup), dir, windows.c_str());
+    set_test_environment("KORVANTHEL_TEST_LOG", NULL);
+    set_test_environment("KORV_TEST_COPY_DENIED", NULL);
+    set_test_environment("KORV_TEST_ELEVATION", NULL);
+    installer_run run = make_installer_run(end_by_install, IDYES);
+    run.ended = program.process;
+    drive_installer(run, program.pid);
+    finish(program);
+    CHECK(copy_runs(log) == r.copies);
+    if (!r.told) {
+      CHECK(run.question_seen);
+      CHECK_FALSE(run.failure_seen);
+      std::string copy;
+      REQUIRE(read_file(target, copy));
+      CHECK(copy == bytes);
+      CHECK(read_saver_value().data == short_path_of(target) + std::string(1, '\0'));
+      CHECK(read_screen_saving() == screen_saving{"1", "600"});
+      continue;
+    }
+    CHECK(run.failure_seen);
+    CAPTURE(run.failure_text);
+    CHECK(run.failure_text.find(r.told) != std::string::npos);
+    CHECK_FALSE(run.question_seen);
+    CHECK(count_entries(windows) == (r.windows_missing ? -1 : r.folder_in_place ? 1 : 0));
+    if (r.folder_in_place) CHECK(count_entries(target) == 0);
+    CHECK(read_saver_value().data == sentinel);
+    CHECK(read_screen_saving() == screen_saving{"0", "0"});
+  }
+  RemoveDirectoryA(target.c_str());
+}
+
+// Process ids of the processes that pid started and that still run.
+static std::vector<DWORD> children_of(DWORD pid) {
+  std::vector<DWORD> children;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return children;
+  PROCESSENTRY32 entry;
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+    if (entry.th32ParentProcessID == pid) children.push_back(entry.th32ProcessID);
+  CloseHandle(snapshot);
+  return children;
+}
+
+static BOOL CALLBACK note_window_of_process(HWND window, LPARAM parameter) {
+  DWORD* pid_and_seen = (DWORD*)parameter;
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == pid_and_seen[0]) pid_and_seen[1] = 1;
+  return TRUE;
+}
+
+// The copy command as the elevated process runs it: started in another folder
+// (the system folder, for an elevated process) under a bare name that a
+// different file there also has, it copies its own file; it shows nothing,
+// writes no setting, starts nothing, and ends with its outcome's code.
+TEST_CASE("the copy command: its own file by its full path, its outcome as exit code, nothing else") {
+  std::string bytes = program_bytes();
+  std::string dir = make_scratch_dir("copy-command");
+  std::string home = dir + "\\home";
+  std::string elsewhere = dir + "\\system";
+  CreateDirectoryA(home.c_str(), NULL);
+  CreateDirectoryA(elsewhere.c_str(), NULL);
+  std::string program = copy_program(home, "SETUP.SCR");
+  REQUIRE(write_file(elsewhere + "\\SETUP.SCR", std::string(bytes.size(), 'D')));
+  std::string windows = dir + "\\WINDOWS";
+  struct row {
+    const char* what;
+    bool windows_there;
+    DWORD code;  // 16 + the outcome: 0 installed, 4 target not created
+  };
+  const row rows[] = {{"installed", true, 16}, {"no Windows directory", false, 20}};
+  for (const row& r : rows) {
+    CAPTURE(r.what);
+    DeleteFileA((windows + "\\Korvanthel.Scr").c_str());
+    RemoveDirectoryA(windows.c_str());
+    if (r.windows_there) REQUIRE(CreateDirectoryA(windows.c_str(), NULL));
+    write_saver_value("sentinel");
+    set_screen_saving(false, 0);
+    started copy = start(program, "SETUP.SCR /i", elsewhere, windows.c_str());
+    DWORD pid_and_seen[2] = {copy.pid, 0};
+    std::vector<DWORD> children;
+    while (WaitForSingleObject(copy.process, 10) == WAIT_TIMEOUT) {
+      EnumWindows(note_window_of_process, (LPARAM)pid_and_seen);
+      for (DWORD child : children_of(copy.pid)) children.push_back(child);
+    }
+    for (DWORD child : children_of(copy.pid)) children.push_back(child);
+    CHECK(finish(copy) == r.code);
+    CHECK(pid_and_seen[1] == 0);
+    CHECK(children.empty());
+    CHECK(read_saver_value().data == sentinel);
+    CHECK(read_screen_saving() == screen_saving{"0", "0"});
+    std::string copied;
+    CHECK(read_file(windows + "\\Korvanthel.Scr", copied) == r.windows_there);
+    if (r.windows_there) CHECK(copied == bytes);
+  }
 }
 
 TEST_CASE("installer failure: a program that is the target itself is left whole") {

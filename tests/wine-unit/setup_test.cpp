@@ -65,10 +65,14 @@ DWORD WINAPI drive_installer_thread(void* parameter) {
 
 // Runs the installer in this thread as the user described by run would.
 void run_installer_as(installer_run& run) {
+  run.ended = CreateEventA(NULL, TRUE, FALSE, NULL);
   HANDLE thread = CreateThread(NULL, 0, drive_installer_thread, &run, 0, NULL);
   run_installer();
+  SetEvent(run.ended);
   WaitForSingleObject(thread, INFINITE);
   CloseHandle(thread);
+  CloseHandle(run.ended);
+  run.ended = NULL;
 }
 
 // Argument zero of this process, replaced for a test.
@@ -352,6 +356,7 @@ TEST_CASE("describe_install_failure: says what failed and where, within its buff
       {install_same_file, {"could not be copied to", target, "same file"}},
       {install_read_error, {"could not be copied to", target, "Reading", source, "removed"}},
       {install_write_error, {"could not be copied to", target, "Writing", "removed"}},
+      {install_elevated_copy_failed, {"could not be copied to", target, "elevated copy", "without"}},
   };
   for (const row& r : rows) {
     CAPTURE((int)r.status);
@@ -375,6 +380,40 @@ TEST_CASE("describe_install_failure: says what failed and where, within its buff
   describe_install_failure(install_path_too_long, huge.c_str(), source, "", text, sizeof text);
   CHECK(strlen(text) < sizeof text);
   CHECK(strstr(text, "...") != NULL);
+}
+
+TEST_CASE("describe_saver_not_set: names the installed file, the setting, and what was left") {
+  const char* target = "C:\\WINDOWS\\Korvanthel.Scr";
+  char text[1024];
+  describe_saver_not_set(target, text, sizeof text);
+  for (const char* part : {target, "could not be made your screen saver", "SCRNSAVE.EXE", "left as it was",
+                           "screen-saver settings"}) {
+    CAPTURE(part);
+    CHECK(strstr(text, part) != NULL);
+  }
+  char small[16 + 8];
+  memset(small, 0x5A, sizeof small);
+  describe_saver_not_set(target, small, 16);
+  CHECK(strlen(small) == 15);
+  for (size_t i = 16; i < sizeof small; i++) CHECK(small[i] == 0x5A);
+}
+
+TEST_CASE("the copy command's exit codes: every outcome comes back; any other code is a failure") {
+  for (int s = install_ok; s <= install_elevated_copy_failed; s++) {
+    install_status status = (install_status)s;
+    CAPTURE(s);
+    unsigned code = install_copy_exit_code(status);
+    CHECK(install_status_of_exit_code(code) == status);
+    // Never one of the program's other codes, as Windows or a shell sees them
+    // (the low byte): 0, 1, the fault guard's 3, Wine's 5 for a crash, -1.
+    for (unsigned other : {0u, 1u, 3u, 5u, 255u}) CHECK((code & 0xFF) != other);
+  }
+  // Codes that a crash, another program or an older one give.
+  for (unsigned code : {0u, 1u, 3u, 5u, 255u, 0xFFFFFFFFu, 259u, 0xC0000005u, install_copy_exit_base - 1,
+                        install_copy_exit_code(install_elevated_copy_failed) + 1}) {
+    CAPTURE(code);
+    CHECK(install_status_of_exit_code(code) == install_elevated_copy_failed);
+  }
 }
 
 // ---------------------------------------------------------------- agreement dialog
@@ -770,7 +809,7 @@ TEST_CASE("installer: Yes sets the saver and switches screen saving on; No and d
   }
 }
 
-TEST_CASE("installer: Yes where the desktop settings do not open switches nothing on") {
+TEST_CASE("installer: Yes where the desktop settings do not open says so and switches nothing on") {
   std::string dir = make_scratch_dir("no-desktop");
   std::string program = dir + "\\SETUP.EXE";
   REQUIRE(write_file(program, sample_program_bytes()));
@@ -791,6 +830,9 @@ TEST_CASE("installer: Yes where the desktop settings do not open switches nothin
   RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Korvanthel tests\\empty user");
   RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Korvanthel tests");
   CHECK(run.question_seen);
+  CHECK(run.failure_seen);
+  CAPTURE(run.failure_text);
+  CHECK(run.failure_text.find("could not be made your screen saver") != std::string::npos);
   CHECK(file_exists(dir + "\\Korvanthel.Scr"));
   CHECK(read_saver_value().data == std::string("sentinel", 9));
   CHECK(read_screen_saving() == screen_saving{"0", "0"});
