@@ -92,7 +92,7 @@ set_target_properties(korvanthel PROPERTIES OUTPUT_NAME Korvanthel SUFFIX .scr)
 add_custom_command(TARGET korvanthel POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:korvanthel> ${CMAKE_BINARY_DIR}/Korvanthel.exe)
 
-# korv_test_session(FIXTURE [DPI]): the CTest fixture FIXTURE starts a private X
+# korv_test_session(FIXTURE [DPI] [HEADS right|left]): the CTest fixture FIXTURE starts a private X
 # server and a persistent wineserver on its own Wine prefix,
 # wineprefix-FIXTURE in the build tree, before the tests that require it (test
 # FIXTURE.start) and stops both after them (FIXTURE.stop). The environment
@@ -101,11 +101,17 @@ add_custom_command(TARGET korvanthel POST_BUILD
 # prefix per fixture, so that what one suite writes to the registry never
 # reaches another. With DPI, the prefix is made at that scale, with Wine's DPI
 # scaling on, so that programs are scaled by their manifests
-# (scripts/wine-prefix); without it, at Wine's default of 96 DPI.
+# (scripts/wine-prefix); without it, at Wine's default of 96 DPI. With HEADS,
+# the X server has two monitors in that layout (scripts/two-heads) and the
+# prefix reads them from Xinerama.
 function(korv_test_session fixture)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "HEADS" "")
   set(env "KORV_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-${fixture}" "KORV_WINE_ARCH=${KORV_WINE_ARCH}")
-  if(ARGC GREATER 1)
-    list(APPEND env "KORV_WINE_DPI=${ARGV1}")
+  if(arg_UNPARSED_ARGUMENTS)
+    list(APPEND env "KORV_WINE_DPI=${arg_UNPARSED_ARGUMENTS}")
+  endif()
+  if(arg_HEADS)
+    list(APPEND env "KORV_TWO_HEADS=${arg_HEADS}")
   endif()
   set_property(GLOBAL PROPERTY KORV_SESSION_ENV_${fixture} "${env}")
   add_test(NAME ${fixture}.start COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-session start)

@@ -34,8 +34,9 @@
 #                                 test log is $CASE_DIR/hooks.log; SAVER_FAULT=N asks the test
 #                                 build for a fault in frame N; output in saver.out, saver.err
 #   saver_run ARGS...             the same, run to its end; its exit code is the status
-#   full_screen_start             park_pointer, saver_start /s, then waits until its window
-#                                 exists (sets SAVER_WINDOW) and has the keyboard focus
+#   full_screen_start [X Y]       park_pointer (or the pointer to X Y), saver_start /s, then
+#                                 waits until its window exists (sets SAVER_WINDOW) and has
+#                                 the keyboard focus
 #   parent_start NAME ARGS...     a test window: `korv_probe parent ARGS...` in the background;
 #                                 sets PARENT (the handle it prints) and PARENT_PID
 #   (every process started with bg_start is stopped when the test ends)
@@ -70,6 +71,16 @@
 #                                 window's OpenGL into (under the 1 x 1 placeholder at -1,-1)
 #   frames_change [XID [PIXELS]]  0 once a capture of the screen (or of X window XID) differs
 #                                 from the one taken first in more than PIXELS pixels (2000)
+#
+# Several monitors (a session on scripts/two-heads; Windows' coordinates are the virtual
+# screen's, X's start at its top left corner):
+#   read_monitors                 `probe monitors`: sets VIRTUAL_RECT ("L T R B"), MONITOR_COUNT
+#                                 and MONITOR_RECTS (lines "L T R B primary|secondary", sorted)
+#   root_point X Y                prints the X root coordinates of a point of the virtual screen
+#                                 (after read_monitors)
+#   region_colours X Y W H        a counter for wait_for_scene: screenshots the screen into
+#                                 $KIT_TMP/region-N.png (N counts up) and prints the colour
+#                                 counts of that rectangle of it (X root coordinates)
 #
 # Cases of the test build with the test components (the password proofs, the fault guard):
 #   new_case NAME FAMILY          a fresh case folder $KIT_TMP/NAME with the test build in it,
@@ -185,7 +196,7 @@ saver_run() {
 # created: the pointer is parked first, and nothing moves it while the window
 # comes up. The focus matters for the keys that xdotool types.
 full_screen_start() {
-  park_pointer
+  if [ $# -eq 2 ]; then pointer_to "$1" "$2"; else park_pointer; fi
   saver_start /s
   SAVER_WINDOW=$(wait_window "$SAVER_CLASS" "Screen Saver" "$PATIENCE") || return 1
   wait_focus "Screen Saver"
@@ -338,6 +349,33 @@ frames_change() {
   local xid=${1:-root}
   screenshot "$KIT_TMP/frames-a.png" "$xid" || return 1
   wait_until "$PATIENCE" capture_differs "$KIT_TMP/frames-a.png" "$xid" "${2:-2000}"
+}
+
+# --- several monitors ------------------------------------------------------------
+
+# What Windows says about the screens.
+read_monitors() {
+  local seen
+  seen=$(probe monitors) || return 1
+  VIRTUAL_RECT=$(awk '$1 == "virtual" { print $2, $3, $4, $5 }' <<<"$seen")
+  MONITOR_COUNT=$(awk '$1 == "count" { print $2 }' <<<"$seen")
+  MONITOR_RECTS=$(awk '$1 == "monitor" { $1 = ""; sub(/^ /, ""); print }' <<<"$seen" | sort)
+  [ -n "$VIRTUAL_RECT" ]
+}
+
+# Wine puts the virtual screen's top left corner at the X root's origin.
+root_point() {
+  local left top _
+  read -r left top _ <<<"$VIRTUAL_RECT"
+  echo "$(($1 - left)) $(($2 - top))"
+}
+
+# A counter for wait_for_scene: one rectangle of one screenshot of the screen.
+region_colours() {
+  REGION_SHOTS=$((${REGION_SHOTS:-0} + 1))
+  local shot=$KIT_TMP/region-$REGION_SHOTS.png
+  screenshot "$shot" || return 1
+  convert "$shot" -crop "$3x$4+$1+$2" +repage -depth 8 ppm:- | "$KORV_COLOURS"
 }
 
 # --- cases of the test build with the test components ---------------------------

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Windows test kit itself (tests/wine-kit), against a window of
 # korv_probe's own: finding a window, its facts and DPI, pixels of a
-# screenshot, the preview-style X window lookup, a process ending on request
-# with its exit code, a dead handle, and the Windows path of a Unix path.
+# screenshot and the colours of a rectangle of it, the preview-style X window
+# lookup, the monitors, a process ending on request with its exit code, a
+# dead handle, and the Windows path of a Unix path.
 . "$(dirname "$0")/../wine-kit/lib.sh"
 kit_init
 
@@ -32,6 +33,19 @@ if [ -n "$xid" ]; then
   screenshot "$KIT_TMP/window.png" "$xid"
   check_eq "the X window's own capture is all green" $((210 * 130)) "$(colour_count "$KIT_TMP/window.png" green)"
 fi
+# region_colours crops where it is told: the window's own rectangle is all
+# green, one shifted half off it holds half of that.
+check_eq "region_colours counts one rectangle of the screen" $((210 * 130)) \
+  "$(count_of green "$(region_colours 300 200 210 130)")"
+check_eq "region_colours counts only the part of the window inside the rectangle" $((105 * 130)) \
+  "$(count_of green "$(region_colours 195 200 210 130)")"
+
+# One Xvfb screen: one monitor, the primary, which is the virtual screen.
+check "read_monitors reads korv_probe monitors" read_monitors
+check_eq "read_monitors: one monitor" 1 "${MONITOR_COUNT:-}"
+check_eq "read_monitors: the primary monitor is the screen" "0 0 1024 768 primary" "${MONITOR_RECTS:-}"
+check_eq "read_monitors: the virtual screen is the screen" "0 0 1024 768" "${VIRTUAL_RECT:-}"
+check_eq "root_point: X's coordinates are Windows' on one screen" "10 20" "$(root_point 10 20)"
 
 pointer_to 20 30
 check_eq "pointer_to places the pointer" "20 30" "$(pointer_position)"
@@ -74,6 +88,11 @@ if probe children "$PARENT" "$SAVER_CLASS" Preview >/dev/null; then
 else
   pass "probe children answers 1 when no child has the class and title"
 fi
+stop_process "$PARENT_PID"
+
+# A parent may be placed left of the screen: a negative X is a position, not an option.
+parent_start left_of_screen 60 40 -20 10 --ms 60000
+check_eq "a parent at a negative X is placed there" "-20 10 40 50" "$(window_field "$PARENT" rect)"
 stop_process "$PARENT_PID"
 
 # A parent that asked for per-monitor DPI awareness has it.

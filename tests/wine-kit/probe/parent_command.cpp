@@ -28,6 +28,14 @@ static bool make_thread_aware(INT_PTR context) {
   return set_context && set_context((void*)context) != nullptr;
 }
 
+// A position may be negative (left of or above the primary monitor): an
+// argument that starts with a digit, or with '-' and a digit, is a number,
+// not an option.
+static bool is_coordinate(const char* text) {
+  if (text[0] == '-') text++;
+  return text[0] >= '0' && text[0] <= '9';
+}
+
 // parent WIDTH HEIGHT [X Y] [--until FILE] [--ms N] [--color RRGGBB] [--front] [--per-monitor | --system]
 static int parent_cmd(int argc, char** argv) {
   if (argc < 3) return probe_usage_error(argv[0]);
@@ -36,7 +44,7 @@ static int parent_cmd(int argc, char** argv) {
   int x = 100;
   int y = 100;
   int next = 3;
-  if (argc >= 5 && argv[3][0] != '-') {
+  if (argc >= 5 && is_coordinate(argv[3])) {
     x = atoi(argv[3]);
     y = atoi(argv[4]);
     next = 5;
