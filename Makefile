@@ -82,14 +82,17 @@ bench: bootstrap build
 	@# The Linux edition's frame loop once more with the no-op renderer.
 	@GALLIUM_NOOP=1 bench/x11/run build/native
 
-# The Linux edition as a Debian package, built by CPack from the native tree.
-deb: bootstrap native
-	cd build/native && cpack -G DEB -B $(CURDIR)/build/deb
+# The Linux edition's Debian package, built by dpkg-buildpackage from a clean
+# copy of the tracked files under build/deb (scripts/build-deb); its debug
+# symbols go to build/deb/debug.
+deb: bootstrap
+	DEB_BUILD_OPTIONS="$${DEB_BUILD_OPTIONS:-parallel=$(JOBS)}" scripts/build-deb build/deb -us -uc -b
 	@ls build/deb/*.deb
 
 VERSION := $(shell cat VERSION)
+DEB_ARCH := $(shell dpkg --print-architecture)
 dist: bootstrap windows deb
-	scripts/make-dist build/dist build/windows/Korvanthel.scr build/deb/korvanthel-x11_$(VERSION)_amd64.deb
+	scripts/make-dist build/dist build/windows/Korvanthel.scr build/deb/korvanthel-x11_$(VERSION)_$(DEB_ARCH).deb
 
 clean:
 	rm -rf build
