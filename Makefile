@@ -84,8 +84,15 @@ bench: bootstrap build
 
 # The Linux edition's Debian package, built by dpkg-buildpackage from a clean
 # copy of the tracked files under build/deb (scripts/build-deb); its debug
-# symbols go to build/deb/debug.
-deb: bootstrap
+# symbols go to build/deb/debug. It installs only what that build needs,
+# when something is missing: dpkg-dev, git and the Build-Depends of
+# debian/control.
+SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
+deb:
+	@command -v git >/dev/null && command -v dpkg-checkbuilddeps >/dev/null && dpkg-checkbuilddeps 2>/dev/null || { \
+	  $(SUDO) apt-get update -q && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -q --no-install-recommends build-essential dpkg-dev git && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get build-dep -y -q --no-install-recommends ./; }
 	DEB_BUILD_OPTIONS="$${DEB_BUILD_OPTIONS:-parallel=$(JOBS)}" scripts/build-deb build/deb -us -uc -b
 	@ls build/deb/*.deb
 
