@@ -82,14 +82,24 @@ bench: bootstrap build
 	@# The Linux edition's frame loop once more with the no-op renderer.
 	@GALLIUM_NOOP=1 bench/x11/run build/native
 
-# The Linux edition as a Debian package, built by CPack from the native tree.
-deb: bootstrap native
-	cd build/native && cpack -G DEB -B $(CURDIR)/build/deb
+# The Linux edition's Debian package, built by dpkg-buildpackage from a clean
+# copy of the tracked files under build/deb (scripts/build-deb); its debug
+# symbols go to build/deb/debug. It installs only what that build needs,
+# when something is missing: dpkg-dev, git and the Build-Depends of
+# debian/control.
+SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
+deb:
+	@command -v git >/dev/null && command -v dpkg-checkbuilddeps >/dev/null && dpkg-checkbuilddeps 2>/dev/null || { \
+	  $(SUDO) apt-get update -q && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -q --no-install-recommends build-essential dpkg-dev git && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get build-dep -y -q --no-install-recommends ./; }
+	DEB_BUILD_OPTIONS="$${DEB_BUILD_OPTIONS:-parallel=$(JOBS)}" scripts/build-deb build/deb -us -uc -b
 	@ls build/deb/*.deb
 
 VERSION := $(shell cat VERSION)
+DEB_ARCH := $(shell dpkg --print-architecture)
 dist: bootstrap windows deb
-	scripts/make-dist build/dist build/windows/Korvanthel.scr build/deb/korvanthel-x11_$(VERSION)_amd64.deb
+	scripts/make-dist build/dist build/windows/Korvanthel.scr build/deb/korvanthel-x11_$(VERSION)_$(DEB_ARCH).deb
 
 clean:
 	rm -rf build

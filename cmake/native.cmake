@@ -1,9 +1,12 @@
-# Native tree: the portable core against Mesa, its tests, tools and benchmarks.
+# Native tree: the portable core against Mesa, its tests, tools and benchmarks;
+# with KORV_X11_ONLY the core and the Linux edition alone.
 find_package(OpenGL REQUIRED COMPONENTS OpenGL)
-find_package(PkgConfig REQUIRED)
-pkg_check_modules(OSMESA REQUIRED IMPORTED_TARGET osmesa)
 find_library(GLU_LIBRARY GLU REQUIRED)
-find_package(PNG REQUIRED)
+if(NOT KORV_X11_ONLY)
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(OSMESA REQUIRED IMPORTED_TARGET osmesa)
+  find_package(PNG REQUIRED)
+endif()
 
 add_compile_options(-Wall -Wextra)
 
@@ -29,6 +32,11 @@ target_include_directories(korv_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(korv_core PUBLIC ${GLU_LIBRARY})
 if(KORV_SANITIZE)
   target_sources(korv_core INTERFACE ${CMAKE_SOURCE_DIR}/tests/native/sanitizer_defaults.cpp)
+endif()
+
+if(KORV_X11_ONLY)
+  add_subdirectory(x11)
+  return()
 endif()
 
 # Pure host logic (the command-line scan) builds natively too.

@@ -15,7 +15,8 @@ static_assert(SURFACE_MESH_VERTICES <= 65536, "the indices are unsigned shorts")
 // them (single precision: glVertex3dv rounds each coordinate to float just
 // the same), and three indices per triangle in drawing order.
 static float mesh_vertices[SURFACE_MESH_VERTICES][3];
-static unsigned short mesh_indices[SURFACE_MESH_INDICES];
+static unsigned short mesh_indices[SURFACE_MESH_MAX_INDICES];
+static int mesh_index_count;  // of mesh_indices, the ones in use
 static bool mesh_computed;
 
 // The buffer-object functions of the current context, found through the
@@ -52,6 +53,30 @@ void surface_cell_corners(int i, int j, int corners[4][2]) {
   }
 }
 
+int surface_mesh_triangles(bool (*skipped)(int i, int j), unsigned short* indices, int capacity) {
+  int k = 0;
+  for (int i = 0; i < SURFACE_ROWS; i++) {
+    for (int j = 0; j < SURFACE_COLUMNS; j++) {
+      if (skipped(i, j)) continue;
+      if (capacity - k < 6) return k;
+      int corners[4][2];
+      surface_cell_corners(i, j, corners);
+      unsigned short v[4];
+      for (int n = 0; n < 4; n++) v[n] = (unsigned short)surface_mesh_vertex(corners[n][0], corners[n][1]);
+      // The cell's polygon split as OpenGL splits it: the triangles (first,
+      // second, third corner) and (first, third, fourth), both with the
+      // polygon's winding. Each is listed from its second corner on, as Mesa
+      // lists the triangles of a polygon (first corner last): the same
+      // triangles drawn in the same vertex order give the same pixels to the
+      // bit, where another starting corner changes a few pixels per frame.
+      const unsigned short triangles[6] = {v[1], v[2], v[0], v[2], v[3], v[0]};
+      std::memcpy(&indices[k], triangles, sizeof triangles);
+      k += 6;
+    }
+  }
+  return k;
+}
+
 static void compute_mesh() {
   for (int row = 0; row <= SURFACE_ROWS; row++) {
     for (int column = 0; column <= SURFACE_COLUMNS; column++) {
@@ -64,25 +89,7 @@ static void compute_mesh() {
       vertex[2] = (float)p.z;
     }
   }
-  int k = 0;
-  for (int i = 0; i < SURFACE_ROWS; i++) {
-    for (int j = 0; j < SURFACE_COLUMNS; j++) {
-      if (surface_cell_skipped(i, j)) continue;
-      int corners[4][2];
-      surface_cell_corners(i, j, corners);
-      unsigned short v[4];
-      for (int n = 0; n < 4; n++) v[n] = (unsigned short)surface_mesh_vertex(corners[n][0], corners[n][1]);
-      // The cell's polygon split as OpenGL splits it: the triangles (first,
-      // second, third corner) and (first, third, fourth), both with the
-      // polygon's winding. Each is listed from its second corner on, as Mesa
-      // lists the triangles of a polygon (first corner last): the same
-      // triangles drawn in the same vertex order give the same pixels to the
-      // bit, where another starting corner changes a few pixels per frame.
-      const unsigned short triangles[6] = {v[1], v[2], v[0], v[2], v[3], v[0]};
-      std::memcpy(&mesh_indices[k], triangles, sizeof triangles);
-      k += 6;
-    }
-  }
+  mesh_index_count = surface_mesh_triangles(surface_cell_skipped, mesh_indices, SURFACE_MESH_MAX_INDICES);
   mesh_computed = true;
 }
 
@@ -140,7 +147,8 @@ static void make_mesh_buffers() {
   calls.bind_buffer(GL_ARRAY_BUFFER, mesh_buffers[0]);
   calls.buffer_data(GL_ARRAY_BUFFER, sizeof mesh_vertices, mesh_vertices, GL_STATIC_DRAW);
   calls.bind_buffer(GL_ELEMENT_ARRAY_BUFFER, mesh_buffers[1]);
-  calls.buffer_data(GL_ELEMENT_ARRAY_BUFFER, sizeof mesh_indices, mesh_indices, GL_STATIC_DRAW);
+  calls.buffer_data(GL_ELEMENT_ARRAY_BUFFER, (GLsizeiptr)(mesh_index_count * sizeof mesh_indices[0]),
+                    mesh_indices, GL_STATIC_DRAW);
   calls.bind_buffer(GL_ARRAY_BUFFER, 0);
   calls.bind_buffer(GL_ELEMENT_ARRAY_BUFFER, 0);
   if (glGetError() != GL_NO_ERROR || !mesh_buffers[0] || !mesh_buffers[1]) {
@@ -158,6 +166,10 @@ static void make_mesh() {
 
 void draw_surface_mesh() {
   if (!mesh_made) make_mesh();
+  // The pointer, the array's switch and the buffer bindings are the
+  // caller's again afterwards: a pointer left on the mesh's buffer would
+  // keep it referenced, and name a deleted buffer after release.
+  glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
   const void* indices = mesh_indices;
   if (mesh_buffers[0]) {
     // With a buffer bound, the pointers are offsets into it.
@@ -170,12 +182,8 @@ void draw_surface_mesh() {
   }
   // Positions only, as the grid sends them: the current normal lights them.
   glEnableClientState(GL_VERTEX_ARRAY);
-  glDrawElements(GL_TRIANGLES, SURFACE_MESH_INDICES, GL_UNSIGNED_SHORT, indices);
-  glDisableClientState(GL_VERTEX_ARRAY);
-  if (mesh_buffers[0]) {
-    calls.bind_buffer(GL_ARRAY_BUFFER, 0);
-    calls.bind_buffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-  }
+  glDrawElements(GL_TRIANGLES, mesh_index_count, GL_UNSIGNED_SHORT, indices);
+  glPopClientAttrib();
 }
 
 void release_surface_mesh() {

@@ -16,7 +16,9 @@
 
 enum {
   SURFACE_MESH_VERTICES = (SURFACE_ROWS + 1) * (SURFACE_COLUMNS + 1),  // 65 x 129 grid points
-  SURFACE_MESH_INDICES = (SURFACE_ROWS * SURFACE_COLUMNS - 2) * 6,     // two triangles per drawn cell
+  // Room for two triangles in every cell of the grid; the mesh holds those
+  // of the cells that the surface draws.
+  SURFACE_MESH_MAX_INDICES = SURFACE_ROWS * SURFACE_COLUMNS * 6,
 };
 
 // An OpenGL function as a platform's lookup returns it, and the lookup:
@@ -35,10 +37,18 @@ void set_gl_function_lookup(gl_function_lookup lookup);
 // which draw_surface_cell sends them for the cell's winding flag.
 void surface_cell_corners(int i, int j, int corners[4][2]);
 
+// The triangles of every cell that `skipped` leaves in, two per cell and three
+// indices (into the mesh's vertices) per triangle, in the grid's order, into
+// `indices`, which has room for `capacity` of them: the cells that do not fit
+// are left out, never written past the end. Answers how many it wrote. The
+// mesh is made from surface_cell_skipped's cells.
+int surface_mesh_triangles(bool (*skipped)(int i, int j), unsigned short* indices, int capacity);
+
 // Sends the surface's triangles. The first call in a context makes the mesh
 // there (its buffer objects, if the context has them); later calls reuse it.
-// Needs a current context, outside any glBegin/glEnd; leaves no array
-// enabled and no buffer bound.
+// Needs a current context, outside any glBegin/glEnd; leaves the client's
+// vertex arrays (which are enabled, their pointers, the buffers bound) as it
+// found them, so that nothing points into the mesh's buffers after it.
 void draw_surface_mesh();
 // Deletes the mesh's buffer objects from the current context (the context
 // they were made in); the next draw_surface_mesh makes the mesh afresh, as

@@ -16,6 +16,8 @@ const char* const overlay_fonts[] = {"-misc-fixed-bold-r-normal--18-*-*-*-*-*-is
 const char* const small_overlay_fonts[] = {"-misc-fixed-medium-r-normal--10-*-*-*-*-*-iso8859-1", "6x10",
                                            "fixed", nullptr};
 
+// The display the overlay was opened on, and its font: both set while the
+// overlay is open, null otherwise.
 static Display* font_display;
 static XFontStruct* font;
 
@@ -29,10 +31,8 @@ static bool text_ready;
 static int text_width, text_height, texture_width, texture_height;
 
 bool overlay_open(Display* display, const char* const* names) {
-  for (const char* const* name = names; *name; name++) {
-    font = XLoadQueryFont(display, *name);
-    if (font) break;
-  }
+  overlay_close();
+  for (const char* const* name = names; !font && *name; name++) font = XLoadQueryFont(display, *name);
   if (!font) return false;
   font_display = display;
   shown_line1[0] = shown_line2[0] = '\0';
@@ -170,12 +170,12 @@ void overlay_draw(int width, int height, const char* line1, const char* line2) {
   glPopAttrib();  // restores the matrix mode, the viewport and the enables
 }
 
-void overlay_close(Display* display) {
+void overlay_close() {
   if (!font) return;
   glDeleteTextures(1, &text_texture);
   text_texture = 0;
   text_ready = false;
-  XFreeFont(display, font);
+  XFreeFont(font_display, font);
   font = nullptr;
   font_display = nullptr;
 }

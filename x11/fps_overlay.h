@@ -10,10 +10,12 @@ extern const char* const overlay_fonts[];
 extern const char* const small_overlay_fonts[];
 
 // Loads the first font of the null-terminated list `names` that the server
-// has. Returns false when none loads.
+// has, for drawing on `display`, after closing an overlay that is still
+// open. Returns false when none loads (and then none is open).
 bool overlay_open(Display* display, const char* const* names);
 // Draws two lines of text in the lower left corner of a width x height
 // viewport, leaving every OpenGL state it touches as it found it.
 void overlay_draw(int width, int height, const char* line1, const char* line2);
-// Frees the font.
-void overlay_close(Display* display);
+// Frees the font and the text's texture (on the display and in the context
+// the overlay was opened with). Does nothing when none is open.
+void overlay_close();

@@ -142,7 +142,7 @@ int run_x11_saver(const saver_options* options) {
   }
 
   int code = target_exit_code();
-  if (overlay) overlay_close(target.display);
+  if (overlay) overlay_close();
   release_surface_mesh();  // while its context is still current
   close_target();
   if (stop_signal) {

@@ -20,7 +20,9 @@ static bool parse_digits(const char* text, int base, unsigned long max, unsigned
   for (const char* p = text; *p; p++) {
     int d = hex_digit(*p);
     if (d < 0 || d >= base) return false;
-    if (v > (max - (unsigned long)d) / (unsigned long)base) return false;
+    // v * base + d <= max, asked without overflow: a digit larger than the
+    // maximum fails at once (max - d would wrap round).
+    if ((unsigned long)d > max || v > (max - (unsigned long)d) / (unsigned long)base) return false;
     v = v * base + d;
   }
   *value = v;

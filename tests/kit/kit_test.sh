@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # The shell kit (tests/kit/lib.sh) on itself: results and the test's end,
+# the scratch folder (and the values of KORV_SCRATCH it refuses to empty),
 # a script's list of cases, waiting, processes, the colour classifier on
 # rendered frames and on images of known colours, and the scene poll, which
 # must fail on a black screen and on a screen that lacks some of the scene.
@@ -55,6 +56,29 @@ folder=$(sed -n 's/^folder //p' "$KIT_TMP/scratch.out")
 check "without KORV_SCRATCH the scratch folder is temporary and removed" test -n "$folder" -a ! -e "$folder"
 KORV_SCRATCH=$KIT_TMP/kept bash -c ". '$KIT_LIB'; kit_start; touch mark; pass one; kit_done" >/dev/null
 check "KORV_SCRATCH names a folder that is kept, where the test runs" test -e "$KIT_TMP/kept/mark"
+
+# A KORV_SCRATCH that may name more than a scratch folder ends the test with
+# 2 before anything is removed. The test runs in outer/inner with HOME at
+# home/user, and its rm only writes down what it was asked to remove.
+mkdir -p "$KIT_TMP/outer/inner" "$KIT_TMP/home/user"
+kit_root=$(cd "$(dirname "$KIT_LIB")/.." && pwd)
+refused=("/|is not two levels below /" "/tmp/|is not two levels below /"
+  "scratch/one|is not an absolute path" "$KIT_TMP/outer/../one|has empty, . or .. parts"
+  "$KIT_TMP//one|has empty, . or .. parts" "$KIT_TMP/./one|has empty, . or .. parts"
+  "$KIT_TMP/outer|holds $KIT_TMP/outer/inner" "$KIT_TMP/home/|holds $KIT_TMP/home/user"
+  "$kit_root|holds $kit_root/kit")
+for entry in "${refused[@]}"; do
+  value=${entry%%|*} why=${entry#*|} status=0
+  (cd "$KIT_TMP/outer/inner" && HOME=$KIT_TMP/home/user KORV_SCRATCH=$value bash -c \
+    "rm() { echo \"rm \$*\" >>'$KIT_TMP/removed'; }; . '$KIT_LIB'; kit_start; pass one; kit_done") \
+    >/dev/null 2>"$KIT_TMP/refused.err" || status=$?
+  check_eq "KORV_SCRATCH=$value ends the test, saying that it $why" \
+    "2 Bail out! KORV_SCRATCH='$value' $why: it is not emptied" "$status $(cat "$KIT_TMP/refused.err")"
+done
+check "and nothing was removed" test ! -e "$KIT_TMP/removed"
+child early 'wait_for_scene 1 "blue 1" echo blue 5'
+check "wait_for_scene before kit_start ends the test and says why" \
+  test "$CHILD_STATUS" != 0 -a "$(grep -c 'needs the scratch folder: kit_start comes first' "$KIT_TMP/early.out")" = 1
 
 # --- a script of cases ------------------------------------------------------------------
 cases=(

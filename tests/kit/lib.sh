@@ -10,7 +10,10 @@
 #
 # Environment:
 #   KORV_SCRATCH    the test's scratch folder, emptied by kit_start and kept afterwards
-#                   (without it: a temporary folder, removed at the end)
+#                   (without it: a temporary folder, removed at the end); an absolute
+#                   path at least two levels below /, without . or .. parts, that holds
+#                   neither the current folder, HOME nor the kit: any other value ends
+#                   the test before anything is removed
 #   KORV_COLOURS    the colour classifier (scene_colours, built in the build tree)
 #
 # Results (TAP-like lines on stdout):
@@ -76,9 +79,29 @@ KIT_TMP=${KIT_TMP:-}
 
 # --- the test's start and end ----------------------------------------------------
 
+# Why the folder $1 may not be emptied as a scratch folder; nothing when it
+# may.
+kit_scratch_refusal() {
+  local dir=$1 held
+  [ "$dir" = / ] || dir=${dir%/}
+  [[ $dir == /* ]] || { echo "is not an absolute path"; return; }
+  [[ $dir == /*/* ]] || { echo "is not two levels below /"; return; }
+  [[ $dir/ != *//* && $dir/ != */./* && $dir/ != */../* ]] || { echo "has empty, . or .. parts"; return; }
+  dir=$(realpath -m "$dir")
+  for held in "$(pwd -P)" "$(realpath -m "${HOME:-/}")" "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd -P)"; do
+    [[ $held/ != "$dir"/* ]] || { echo "holds $held"; return; }
+  done
+}
+
 # Makes the scratch folder, moves into it and arms the cleanup.
 kit_start() {
   if [ -n "${KORV_SCRATCH:-}" ]; then
+    local refusal
+    refusal=$(kit_scratch_refusal "$KORV_SCRATCH")
+    if [ -n "$refusal" ]; then
+      echo "Bail out! KORV_SCRATCH='$KORV_SCRATCH' $refusal: it is not emptied" >&2
+      exit 2
+    fi
     KIT_TMP=$KORV_SCRATCH
     rm -rf "$KIT_TMP"
     mkdir -p "$KIT_TMP" || exit 1
@@ -292,6 +315,7 @@ wait_for_scene() {
 
 # One frame of wait_for_scene: counts it and strikes the colours it shows.
 scene_look() {
+  : "${KIT_TMP:?wait_for_scene needs the scratch folder: kit_start comes first}"
   local counts=$KIT_TMP/scene-look.counts class still=""
   "$@" >"$counts" 2>/dev/null || : >"$counts"
   SCENE_LAST=$(head -n 1 "$counts")

@@ -1,9 +1,9 @@
 // Fuzz target: any byte string as the Linux edition's command line (the
 // arguments are the pieces between NUL bytes; the first byte sizes the
-// error buffer), and each argument as a window id and as the value of
-// XSCREENSAVER_WINDOW. Every buffer is allocated to its exact size,
-// so that a read or write past one is caught; the parsers must keep their
-// promises about what they accept and what they write.
+// error buffer), and each argument as a window id, as the value of
+// XSCREENSAVER_WINDOW and as a count. Every buffer is allocated to its exact
+// size, so that a read or write past one is caught; the parsers must keep
+// their promises about what they accept and what they write.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -71,6 +71,17 @@ static void check_window_id(const char* text) {
   }
 }
 
+// A count that was accepted is at most its maximum and reads back as the
+// text it came from.
+static void check_count(const char* text, long max) {
+  long value = -1;
+  if (!parse_count(text, max, &value)) return;
+  require(value >= 0 && value <= max);
+  char back[32];
+  snprintf(back, sizeof back, "%ld", value);
+  require(!strcmp(without_leading_zeros(text), back));
+}
+
 // What parse_options reports for `argc` arguments with an error buffer of
 // `error_size` bytes.
 static void check_options(int argc, char** argv, size_t error_size) {
@@ -126,7 +137,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   argv[argc] = nullptr;
 
   check_options(argc, argv, error_size);
-  for (int i = 1; i < argc; i++) check_window_id(argv[i]);
+  for (int i = 1; i < argc; i++) {
+    check_window_id(argv[i]);
+    // Maximums of one digit too, where a digit can exceed the maximum.
+    check_count(argv[i], data[0] % 12);
+    check_count(argv[i], max_delay_us);
+  }
   unsigned long id = 1;
   char error[8];
   require(root_target_window(nullptr, &id, error, sizeof error) && id == 0);

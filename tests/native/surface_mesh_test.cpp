@@ -11,6 +11,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "scene/scene.h"
 #include "scene/surface_mesh.h"
@@ -25,12 +26,17 @@ PFNGLGENBUFFERSPROC real_gen_buffers;
 PFNGLDELETEBUFFERSPROC real_delete_buffers;
 PFNGLBUFFERDATAPROC real_buffer_data;
 int buffers_made, buffers_deleted;
+GLuint last_made[2];  // the names of the last two buffers made
 std::string missing_function;
 bool fail_uploads;  // the upload raises an error, as a context out of memory would
 
 void APIENTRY counting_gen_buffers(GLsizei n, GLuint* names) {
   real_gen_buffers(n, names);
-  for (int k = 0; k < n; k++) buffers_made += names[k] != 0;
+  for (int k = 0; k < n; k++) {
+    buffers_made += names[k] != 0;
+    last_made[0] = last_made[1];
+    last_made[1] = names[k];
+  }
 }
 
 void APIENTRY counting_delete_buffers(GLsizei n, const GLuint* names) {
@@ -154,12 +160,13 @@ TEST(SurfaceMesh, IsMadeOncePerContextAndReleasedWithIt) {
   for (int k = 0; k < 60; k++) draw_frame_with(draw_surface_mesh);
   EXPECT_EQ(buffers_made, 2);
   EXPECT_EQ(buffers_deleted, 0);
-  GLint bound = -1;
-  glGetIntegerv(GL_VERTEX_ARRAY_BUFFER_BINDING, &bound);  // the names the last draw used
-  EXPECT_TRUE(glIsBuffer((GLuint)bound));
+  const GLuint made[2] = {last_made[0], last_made[1]};
+  EXPECT_TRUE(glIsBuffer(made[0]));
+  EXPECT_TRUE(glIsBuffer(made[1]));
   release_surface_mesh();
   EXPECT_EQ(buffers_deleted, 2);
-  EXPECT_FALSE(glIsBuffer((GLuint)bound));
+  EXPECT_FALSE(glIsBuffer(made[0]));
+  EXPECT_FALSE(glIsBuffer(made[1]));
   EXPECT_FALSE(surface_mesh_in_buffers());
   release_surface_mesh();  // nothing left to release
   EXPECT_EQ(buffers_deleted, 2);
@@ -171,30 +178,105 @@ TEST(SurfaceMesh, IsMadeOncePerContextAndReleasedWithIt) {
   reset_matrices();
 }
 
-TEST(SurfaceMesh, LeavesNoArrayEnabledNoBufferBoundAndTheNormalAsItWas) {
+// The client's vertex arrays after a draw are as they were before it: none
+// enabled, or the caller's own pointer in use; no buffer bound, and nothing
+// pointing into the mesh's buffers (which would keep them alive and name
+// deleted buffers after release_surface_mesh). The normal is as it was.
+TEST(SurfaceMesh, LeavesTheClientArraysAsTheyWereAndTheNormalAsItWas) {
+  static const GLshort callers_vertices[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
   for (bool buffers : {true, false}) {
-    start_over();
-    if (!buffers) set_gl_function_lookup(nullptr);
-    use_context(1000, 1000);
-    glNormal3f(0.25f, -0.5f, 0.75f);
-    draw_surface_mesh();
-    EXPECT_EQ(surface_mesh_in_buffers(), buffers);
-    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
-    EXPECT_FALSE(glIsEnabled(GL_NORMAL_ARRAY));
-    GLint array_buffer = -1, element_buffer = -1;
-    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &array_buffer);
-    glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &element_buffer);
-    EXPECT_EQ(array_buffer, 0);
-    EXPECT_EQ(element_buffer, 0);
-    // The mesh sends positions only: the surface is lit with this normal.
-    GLfloat normal[3];
-    glGetFloatv(GL_CURRENT_NORMAL, normal);
-    EXPECT_EQ(normal[0], 0.25f);
-    EXPECT_EQ(normal[1], -0.5f);
-    EXPECT_EQ(normal[2], 0.75f);
-    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+    for (bool callers_array : {false, true}) {
+      SCOPED_TRACE(std::string(buffers ? "buffer objects" : "client arrays") +
+                   (callers_array ? ", the caller's array enabled" : ", no array enabled"));
+      start_over();
+      if (!buffers) set_gl_function_lookup(nullptr);
+      use_context(1000, 1000);
+      glVertexPointer(2, GL_SHORT, 0, callers_array ? callers_vertices : nullptr);
+      if (callers_array) glEnableClientState(GL_VERTEX_ARRAY);
+      glNormal3f(0.25f, -0.5f, 0.75f);
+      draw_surface_mesh();
+      EXPECT_EQ(surface_mesh_in_buffers(), buffers);
+      EXPECT_EQ((bool)glIsEnabled(GL_VERTEX_ARRAY), callers_array);
+      EXPECT_FALSE(glIsEnabled(GL_NORMAL_ARRAY));
+      GLvoid* pointer = (GLvoid*)&pointer;
+      GLint size = 0, type = 0, array_buffer = -1, element_buffer = -1, vertex_buffer = -1;
+      glGetPointerv(GL_VERTEX_ARRAY_POINTER, &pointer);
+      glGetIntegerv(GL_VERTEX_ARRAY_SIZE, &size);
+      glGetIntegerv(GL_VERTEX_ARRAY_TYPE, &type);
+      EXPECT_EQ(pointer, callers_array ? (const GLvoid*)callers_vertices : nullptr);
+      EXPECT_EQ(size, 2);
+      EXPECT_EQ(type, GL_SHORT);
+      glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &array_buffer);
+      glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &element_buffer);
+      glGetIntegerv(GL_VERTEX_ARRAY_BUFFER_BINDING, &vertex_buffer);
+      EXPECT_EQ(array_buffer, 0);
+      EXPECT_EQ(element_buffer, 0);
+      EXPECT_EQ(vertex_buffer, 0);
+      // The mesh sends positions only: the surface is lit with this normal.
+      GLfloat normal[3];
+      glGetFloatv(GL_CURRENT_NORMAL, normal);
+      EXPECT_EQ(normal[0], 0.25f);
+      EXPECT_EQ(normal[1], -0.5f);
+      EXPECT_EQ(normal[2], 0.75f);
+      EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+      glDisableClientState(GL_VERTEX_ARRAY);
+      glVertexPointer(4, GL_FLOAT, 0, nullptr);  // the context's defaults again
+    }
   }
   start_over();
+}
+
+// The cells the mesh leaves out decide how many triangles it lists, never
+// the room it has: for any set of skipped cells it lists two triangles per
+// cell left in, within the indices' room, and writes nothing past the room
+// it is given (the guard after it keeps its pattern).
+bool skips_none(int, int) {
+  return false;
+}
+bool skips_all(int, int) {
+  return true;
+}
+bool skips_the_first(int i, int j) {
+  return i == 0 && j == 0;
+}
+bool skips_row_ten(int i, int) {
+  return i == 10;
+}
+bool skips_three_at_the_corner(int i, int j) {
+  return i == SURFACE_ROWS - 1 && j >= 63 && j <= 65;
+}
+
+TEST(SurfaceMesh, ListsTheTrianglesOfTheCellsLeftInWithinItsRoom) {
+  const int everything = SURFACE_MESH_MAX_INDICES;
+  const int surfaces_own = (SURFACE_ROWS * SURFACE_COLUMNS - 2) * 6;  // the two cells at the corner left out
+  struct {
+    const char* name;
+    bool (*skipped)(int, int);
+    int capacity;
+    int listed;
+  } cases[] = {
+      {"the surface's cells", surface_cell_skipped, everything, surfaces_own},
+      {"no cell skipped", skips_none, everything, everything},
+      {"no cell skipped, room for the surface's own cells only", skips_none, surfaces_own, surfaces_own},
+      {"the first cell skipped", skips_the_first, everything, everything - 6},
+      {"a row skipped", skips_row_ten, everything, everything - SURFACE_COLUMNS * 6},
+      {"three cells skipped", skips_three_at_the_corner, everything, everything - 18},
+      {"every cell skipped", skips_all, everything, 0},
+      {"room for five cells and half of another", skips_none, 33, 30},
+      {"no room", skips_none, 0, 0},
+  };
+  const unsigned short guard = 0xbeef;
+  for (auto c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<unsigned short> indices((size_t)c.capacity + 64, guard);
+    int listed = surface_mesh_triangles(c.skipped, indices.data(), c.capacity);
+    EXPECT_EQ(listed, c.listed);
+    int past = 0, outside = 0;
+    for (size_t k = (size_t)c.capacity; k < indices.size(); k++) past += indices[k] != guard;
+    for (int k = 0; k < listed; k++) outside += indices[k] >= SURFACE_MESH_VERTICES;
+    EXPECT_EQ(past, 0) << "indices written past the room given";
+    EXPECT_EQ(outside, 0) << "indices that name no vertex";
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // usage line made from the same option table.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -330,6 +331,42 @@ TEST(X11WindowId, CountsAndSizesRejectNull) {
   EXPECT_EQ(n, 10);
   EXPECT_FALSE(parse_count("11", 10, &n));
   EXPECT_FALSE(parse_count("0", -1, &n));
+}
+
+// A count against maximums below 10 too, where a single digit can be larger
+// than the maximum, and at the ends of long's range.
+TEST(X11WindowId, CountsStayWithinTheirMaximum) {
+  struct {
+    const char* text;
+    long max;
+    bool ok;
+  } cases[] = {
+      {"5", 3, false},
+      {"3", 3, true},
+      {"4", 3, false},
+      {"9", 0, false},
+      {"0", 0, true},
+      {"1", 0, false},
+      {"03", 3, true},
+      {"13", 3, false},
+      {"10", 9, false},
+      {"9", 9, true},
+      {"19", 15, false},
+      {"15", 15, true},
+      {"16", 15, false},
+      {"2147483647", 2147483647, true},
+      {"2147483648", 2147483647, false},
+      {"9223372036854775807", 9223372036854775807L, true},
+      {"9223372036854775808", 9223372036854775807L, false},
+  };
+  for (auto c : cases) {
+    long n = -7;
+    EXPECT_EQ(parse_count(c.text, c.max, &n), c.ok) << c.text << " up to " << c.max;
+    if (c.ok)
+      EXPECT_EQ(n, std::strtol(c.text, nullptr, 10)) << c.text;
+    else
+      EXPECT_EQ(n, -7) << c.text << ": the value is kept when the text is refused";
+  }
 }
 
 }  // namespace

@@ -6,6 +6,12 @@
 #                      is measured by bench/x11/latency)
 #   daemon.sh cycles   20 activate and deactivate cycles leave no process
 #                      of it behind
+#   daemon.sh heads    on a server with two monitors (the fixture's
+#                      scripts/two-heads): -activate runs one program per
+#                      monitor, each in a window that covers its monitor,
+#                      and both monitors show the whole scene; -deactivate
+#                      has the daemon end each with SIGTERM (its log names
+#                      the pids it kills), and none is left
 source "$(dirname "$0")/lib.sh"
 kit_init
 log=$FIXTURE/daemon.log
@@ -19,8 +25,8 @@ saver_pids() {
   done
   return 0
 }
-# 0 when exactly one of them runs.
-one_saver() { [ "$(saver_pids | wc -l)" -eq 1 ]; }
+# 0 when exactly one of them runs (N of them).
+one_saver() { [ "$(saver_pids | wc -l)" -eq "${1:-1}" ]; }
 # 0 when none runs.
 no_saver() { [ -z "$(saver_pids)" ]; }
 # The daemon's log since the test began.
@@ -71,6 +77,42 @@ cycles)
   sleep 1
   no_saver || fail_now "left behind: $(saver_pids)"
   pass "20 cycles, 20 programs started and ended ($resent deactivations sent twice)"
+  ;;
+heads)
+  # The monitors as the server reports them (Xinerama), WxH+X+Y each.
+  heads=$(xdpyinfo -ext XINERAMA | sed -n 's/^ *head #[0-9]*: \([0-9]*x[0-9]*\) @ \([0-9]*\),\([0-9]*\)$/\1+\2+\3/p' |
+    sort)
+  [ "$(wc -l <<<"$heads")" -eq 2 ] || fail_now "the server has not two monitors: $heads"
+  xscreensaver-command -activate
+  wait_until "$PATIENCE" one_saver 2 || fail_now "the daemon did not start one program per monitor: $(saver_pids)"
+  pids=$(saver_pids)
+  # Where each program draws: the window the daemon gave it, in its environment.
+  windows=$(for pid in $pids; do
+    window=$(tr '\0' '\n' <"/proc/$pid/environ" | sed -n 's/^XSCREENSAVER_WINDOW=//p')
+    xwininfo -id "$window" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+      /Width:/ { w = $NF } /Height:/ { h = $NF } END { print w "x" h "+" x "+" y }'
+  done | sort)
+  check_eq "one program per monitor, each in a window that covers its monitor" "$heads" "$windows"
+  for head in $heads; do
+    IFS='x+' read -r w h x y <<<"$head"
+    if scene_seen "$(root_window)" "$x" "$y" "$w" "$h"; then
+      pass "the scene on the monitor $head"
+    else
+      fail "the scene is not on the monitor $head"
+    fi
+  done
+  import -window root "$KIT_TMP/daemon-screen.png" || true
+  note "screenshot: $KIT_TMP/daemon-screen.png"
+  xscreensaver-command -deactivate
+  for pid in $pids; do
+    wait_until "$PATIENCE" has_ended "$pid" || fail_now "pid $pid is still running $PATIENCE s after -deactivate"
+    if log_since_start | grep -q "killing pid $pid ("; then
+      pass "the daemon ended pid $pid with SIGTERM"
+    else
+      fail "the daemon's log does not say that it ended pid $pid"
+    fi
+  done
+  no_saver || fail_now "left behind: $(saver_pids)"
   ;;
 esac
 

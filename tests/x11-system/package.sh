@@ -1,49 +1,80 @@
 #!/usr/bin/env bash
-# The Debian package as Debian's rules want it, built by CPack from the native
-# tree into a scratch folder: lintian reports no error and no warning (its
-# informational notes are shown), the changelog's latest version is the
-# release's, and the manual page renders without a warning, is what
-# `man korvanthel` finds, and describes every option of the program's usage
-# line and the line for the daemon's programs list. The scene's description
-# of docs/scene.txt stands in the package's description, the settings file
-# and README.md.
-#   package.sh SOURCE_ROOT BUILD_TREE
+# The Debian packages as Debian builds and checks them: the source package
+# and the binary packages built by dpkg-buildpackage from a scratch copy of
+# the tracked files (scripts/build-deb), with DEB_BUILD_OPTIONS="nocheck
+# parallel=2". Then: exactly one package (the debug symbols apart, holding
+# those of the installed program); lintian on the package, its debug symbols
+# and the source package reports no error and no warning (its notes are
+# shown) and none of the notes of a program built without Debian's flags;
+# hardening-check finds the five hardening features of Debian's flags in
+# the installed program; the installed layout (install_layout.sh deb) is the
+# build's install rules' plus Debian's two files; the changelog's latest
+# version is the release's; the manual page renders without a warning, is
+# what `man korvanthel` finds, and describes every option of the program's
+# usage line and the line for the daemon's programs list; and the scene's
+# description of docs/scene.txt stands in the package's description, the
+# settings file and README.md.
+#   package.sh SOURCE_ROOT
 set -euo pipefail
-source "$(dirname "$0")/../kit/lib.sh"
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../kit/lib.sh"
 kit_start
-root=$1 tree=$2
+root=$1
 scratch=$KIT_TMP
+version=$(cat "$root/VERSION")
+arch=$(dpkg --print-architecture)
 
-if ! cpack --config "$tree/CPackConfig.cmake" -G DEB -B "$scratch/deb" >"$scratch/cpack.log" 2>&1; then
-  cat "$scratch/cpack.log" >&2
-  fail_now "cpack could not build the package"
+if ! DEB_BUILD_OPTIONS="nocheck parallel=2" "$root/scripts/build-deb" "$scratch/deb" -us -uc \
+  >"$scratch/build.log" 2>&1; then
+  tail -40 "$scratch/build.log" >&2
+  fail_now "dpkg-buildpackage could not build the packages (log: $scratch/build.log)"
 fi
-deb=$(echo "$scratch"/deb/*.deb)
-[ -f "$deb" ] || fail_now "cpack wrote no package"
+deb=$scratch/deb/korvanthel-x11_${version}_$arch.deb
+dbgsym=$scratch/deb/debug/korvanthel-x11-dbgsym_${version}_$arch.deb
+dsc=$scratch/deb/source/korvanthel_$version.dsc
+check_eq "the one package beside its debug symbols" "$deb" "$(echo "$scratch"/deb/*.deb)"
+for file in "$dbgsym" "$dsc"; do [ -f "$file" ] || fail_now "no $(basename "$file") was built"; done
 
 # lintian fails on its errors and warnings; its root-user notice goes aside.
-if ! lintian --fail-on error,warning --display-info --pedantic --display-experimental "$deb" \
+if ! lintian --fail-on error,warning --display-info --pedantic --display-experimental "$deb" "$dbgsym" "$dsc" \
   >"$scratch/lintian.txt" 2>"$scratch/lintian.err"; then
   cat "$scratch/lintian.txt" "$scratch/lintian.err" >&2
-  fail "lintian: errors or warnings on $(basename "$deb")"
+  fail "lintian: errors or warnings"
 fi
 sed 's/^/lintian: /' "$scratch/lintian.txt"
+for tag in hardening-no-bindnow hardening-no-fortify-functions hardening-no-relro hardening-no-pie \
+  binary-has-unneeded-section; do
+  if grep -qw -- "$tag" "$scratch/lintian.txt"; then fail "lintian: $tag"; fi
+done
 
-version=$(cat "$root/VERSION")
-logged=$(dpkg-parsechangelog -l "$root/x11/debian/changelog" -S Version)
-[ "$logged" = "$version" ] || fail "x11/debian/changelog's latest entry is $logged, the release is $version"
+dpkg-deb -x "$deb" "$scratch/root"
+program=$scratch/root/usr/libexec/xscreensaver/korvanthel
+hardening-check "$program" >"$scratch/hardening.txt" 2>&1 || true
+sed 's/^/hardening-check: /' "$scratch/hardening.txt"
+for feature in "Position Independent Executable" "Stack protected" "Fortify Source functions" \
+  "Read-only relocations" "Immediate binding"; do
+  grep -q "^ $feature: yes" "$scratch/hardening.txt" || fail "hardening-check: $feature is not yes"
+done
+build_id=$(readelf -n "$program" | sed -n 's/^ *Build ID: //p')
+grep -q "/usr/lib/debug/.build-id/${build_id:0:2}/${build_id:2}.debug$" <<<"$(dpkg-deb -c "$dbgsym")" ||
+  fail "the debug symbols are not those of the program (build id $build_id)"
+
+layout=$(KORV_SCRATCH=$scratch/layout "$here/install_layout.sh" deb "$deb" "$(echo "$scratch"/deb/source/korvanthel-*/obj-*)" 2>&1) ||
+  fail "install_layout.sh deb" "$layout"
+sed 's/^/install_layout: /' <<<"$layout"
+
+logged=$(dpkg-parsechangelog -l "$root/debian/changelog" -S Version)
+[ "$logged" = "$version" ] || fail "debian/changelog's latest entry is $logged, the release is $version"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "the package's version is not $version"
 
 warnings=$(MANWIDTH=80 man --warnings -l "$root/x11/korvanthel.6x" 2>&1 >/dev/null)
 [ -z "$warnings" ] || fail "x11/korvanthel.6x: $warnings"
 
 # The manual page as installed: what `man korvanthel` shows.
-dpkg-deb -x "$deb" "$scratch/root"
 export MANPATH=$scratch/root/usr/share/man MANWIDTH=80
 [ "$(man -w korvanthel)" = "$MANPATH/man6/korvanthel.6x.gz" ] || fail "man korvanthel finds $(man -w korvanthel)"
 page=$(man --warnings korvanthel 2>"$scratch/man.err")
 [ ! -s "$scratch/man.err" ] || fail "man korvanthel: $(cat "$scratch/man.err")"
-program=$scratch/root/usr/libexec/xscreensaver/korvanthel
 usage=$("$program" -help)
 options=$(grep -o '\[-[a-z-]*' <<<"$usage" | tr -d '[')
 [ -n "$options" ] || fail "no options in the usage line: $usage"
@@ -65,5 +96,5 @@ settings=$(joined <"$scratch/root/usr/share/xscreensaver/config/korvanthel.xml")
 [[ $(joined <"$root/README.md") == *"$scene"* ]] || fail "README.md lacks the scene's text"
 
 [ "$KIT_FAILED" -gt 0 ] ||
-  pass "$(basename "$deb"): lintian-clean, changelog $logged, manual page for $(wc -w <<<"$options") options, the scene's one description"
+  pass "$(basename "$deb"): built by dpkg-buildpackage, lintian-clean with its source, hardened, changelog $logged, manual page for $(wc -w <<<"$options") options, the scene's one description"
 kit_done

@@ -1,6 +1,7 @@
 // The -fps overlay on a real GLX window: its text lands in the lower left
 // corner and nowhere else, it leaves the OpenGL state of the scene as it
-// found it, and a font the server does not have is reported, not fatal.
+// found it, a font the server does not have is reported, not fatal, and
+// opened again it keeps no font or texture of the first opening.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -79,7 +80,7 @@ TEST(X11Overlay, TextInTheLowerLeftCornerOnly) {
     EXPECT_GT(c.white_inside, 60);  // two lines of glyphs
     EXPECT_GT(c.black_inside, 60);  // and their outline
     EXPECT_EQ(c.white_outside, 0);
-    overlay_close(target.display);
+    overlay_close();
   }
   glClearColor(0.0f, 0.0f, 0.0f, 1.0f);  // the scene's own
 }
@@ -115,11 +116,81 @@ TEST(X11Overlay, NewTextShowsAtOnceAndTheSameTextTheSameWay) {
   std::vector<unsigned char> marks = overlay_pixels("FPS: ??", "Load: ?");
   EXPECT_EQ(odd, marks);
   // Reopened, it starts with no picture of the old text.
-  overlay_close(target.display);
+  overlay_close();
   ASSERT_TRUE(overlay_open(target.display, small_overlay_fonts));
   std::vector<unsigned char> small = overlay_pixels("FPS: 11.1", "Load: 1.0%");
   EXPECT_NE(small, first);
-  overlay_close(target.display);
+  overlay_close();
+}
+
+// The texture names of the context in use (among the first thousand).
+int textures_in_use() {
+  int n = 0;
+  for (GLuint name = 1; name <= 1000; name++) n += glIsTexture(name);
+  return n;
+}
+
+int ignore_x_error(Display*, XErrorEvent*) {
+  return 0;
+}
+
+// The next resource id of this client: Xlib hands out one id per request
+// made, so a request (XSync) comes first.
+XID next_resource_id() {
+  XSync(target.display, False);
+  return XAllocID(target.display);
+}
+
+// The fonts this client has open among the resource ids it allocated
+// between `first` and `last` (a font's id comes from the same sequence).
+int fonts_open_between(XID first, XID last) {
+  XSync(target.display, False);
+  int (*previous)(Display*, XErrorEvent*) = XSetErrorHandler(ignore_x_error);
+  int n = 0;
+  for (XID id = first + 1; id < last; id++) {
+    XFontStruct* info = XQueryFont(target.display, id);
+    if (info) n++;
+    if (info) XFreeFontInfo(nullptr, info, 1);
+  }
+  XSync(target.display, False);
+  XSetErrorHandler(previous);
+  return n;
+}
+
+// Opened again while open (with a font, or with none the server has), the
+// overlay lets go of the font and the texture it held: after it is closed
+// no font and no texture of it is left, and nothing is drawn without a font.
+TEST(X11Overlay, OpenedAgainItLetsGoOfWhatItHeld) {
+  open_window();
+  const char* const missing[] = {"-korvanthel-no-such-font-r-normal--99-*-*-*-*-*-*-*", nullptr};
+  struct {
+    const char* name;
+    const char* const* second;
+    bool opens;
+  } cases[] = {{"the same fonts", overlay_fonts, true},
+               {"the small fonts", small_overlay_fonts, true},
+               {"no font the server has", missing, false}};
+  for (auto c : cases) {
+    SCOPED_TRACE(c.name);
+    int textures = textures_in_use();
+    XID first = next_resource_id();
+    ASSERT_TRUE(overlay_open(target.display, overlay_fonts));
+    overlay_pixels("FPS: 11.1", "Load: 1.0%");  // the text's texture made
+    EXPECT_EQ(overlay_open(target.display, c.second), c.opens);
+    glClearColor(0.2f, 0.2f, 0.6f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    overlay_draw(width, height, "FPS: 22.2", "Load: 2.0%");
+    int white = read_back(width, height).white_inside;
+    if (c.opens)
+      EXPECT_GT(white, 60) << "no text drawn";
+    else
+      EXPECT_EQ(white, 0) << "text drawn without a font";
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    overlay_close();
+    XID last = next_resource_id();
+    EXPECT_EQ(fonts_open_between(first, last), 0);
+    EXPECT_EQ(textures_in_use(), textures);
+  }
 }
 
 TEST(X11Overlay, LeavesTheScenesStateAsItFound) {
@@ -161,7 +232,7 @@ TEST(X11Overlay, LeavesTheScenesStateAsItFound) {
   EXPECT_EQ(bound, 0);
   EXPECT_EQ(alignment, 4);
   EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
-  overlay_close(target.display);
+  overlay_close();
 }
 
 }  // namespace
