@@ -126,22 +126,32 @@ std::string not_plain_text(const std::string& text, const char* file_name) {
 std::vector<resource> read_resources(const std::string& text, int* swallowed, resource* swallower) {
   std::vector<resource> found;
   *swallowed = 0;
+  // The line of an offset, counted on from the last one asked for (the
+  // offsets asked for only grow).
+  size_t counted = 0;
+  int line = 1;
+  auto line_at = [&](size_t offset) {
+    line += (int)std::count(text.begin() + (long)counted, text.begin() + (long)offset, '\n');
+    counted = offset;
+    return line;
+  };
   size_t at = 0;
   while (at < text.size()) {
     size_t start = skip_blanks(text, at, text.size());
-    if (start >= text.size() || text[start] == '\n' || text[start] == '#' || text[start] == '!') {
-      size_t newline = text.find('\n', start);
-      at = newline == none ? text.size() : newline + 1;
+    if (start >= text.size() || text[start] == '\n') {
+      at = start + 1;
       continue;
     }
+    // A comment, too, goes on where its line ends in a backslash.
+    bool comment = text[start] == '#' || text[start] == '!';
     resource r;
     r.name_start = start;
     r.name_end = start;
-    while (r.name_end < text.size() && !is_blank(text[r.name_end]) && text[r.name_end] != ':' &&
+    while (!comment && r.name_end < text.size() && !is_blank(text[r.name_end]) && text[r.name_end] != ':' &&
            text[r.name_end] != '\n' && text[r.name_end] != '\\')
       r.name_end++;
     r.value_start = r.name_end + 1;
-    r.line = line_of(text, start);
+    r.line = line_at(start);
     r.end = joined_end(text, start, &r.runs_off);
     bool named = r.name_end > r.name_start && r.name_end < text.size() && text[r.name_end] == ':';
     if (named) found.push_back(r);
@@ -150,7 +160,7 @@ std::vector<resource> read_resources(const std::string& text, int* swallowed, re
          newline = text.find('\n', newline + 1)) {
       size_t next = skip_blanks(text, newline + 1, text.size());
       if (!*swallowed && names(text, next, "programs")) {
-        *swallowed = line_of(text, next);
+        *swallowed = line_at(next);
         *swallower = r;
         if (!named) swallower->name_end = swallower->name_start;
       }
@@ -328,10 +338,12 @@ saver_list_edit edit_saver_list(const std::string& text, bool exists, saver_list
     list = &r;
   }
   if (!list && swallowed) {
+    char first = text[swallower.name_start];
     std::string owner =
         swallower.name_end > swallower.name_start
             ? text.substr(swallower.name_start, swallower.name_end - swallower.name_start) + ":"
-            : "the line";
+        : first == '#' || first == '!' ? "the comment"
+                                       : "the line";
     return refused(
         format("programs: on line %d is read as part of %s on line %d, because the line before it "
                "ends in a backslash: delete that backslash and run this again",

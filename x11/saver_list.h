@@ -8,7 +8,7 @@
 // - A resource is "name: value" on one line, the name case-insensitive, after
 //   optional blanks, the colon right after the name ("programs :" and
 //   "*programs:" are not read). A line that ends in a backslash goes on on the
-//   next line, whatever that line holds; "#" and "!" start comment lines. When
+//   next line, whatever that line holds, comments ("#" or "!") included. When
 //   a name is given twice, the last one counts.
 // - The programs: value is a list of entries, each ended by the two
 //   characters \n; blank entries are skipped, and a long entry may be wrapped

@@ -145,6 +145,8 @@ TEST(SaverList, HandWrittenLists) {
        "cut short"},
       {"programs: swallowed by the line before", "textLiteral: hello \\\nprograms: a \\n\n", list_add,
        list_refused, "programs: on line 2 is read as part of textLiteral: on line 1"},
+      {"programs: swallowed by a comment", "mode: one\n# note \\\nprograms: a \\n\n", list_remove,
+       list_refused, "programs: on line 3 is read as part of the comment on line 2"},
   };
   for (const row& r : rows) check(r);
 }
