@@ -203,6 +203,28 @@ settings_show() {
   note "screenshot: $KIT_TMP/$1"
 }
 
+# The programs: list of a file as xscreensaver-settings writes it: from its
+# first line to the empty line after it.
+programs_list() { sed -n '/^programs:/,/^$/p' "$1"; }
+
+# The command of an entry line of such a list, without "-", the visual and \n\.
+command_of() { sed 's/^-\{0,1\}[[:space:]]*\([A-Za-z0-9-]*:\)\{0,1\}[[:space:]]*//; s/[[:space:]]*\\n\\$//'; }
+
+# Starts xscreensaver-settings on the empty HOME and makes it save its first
+# file: a click on the + of "Blank After", again until the file is there.
+first_save() {
+  spawn first-save setpriv --reuid=65534 --regid=65534 --clear-groups env -i HOME="$home" DISPLAY="$DISPLAY" \
+    PATH=/usr/bin:/bin xscreensaver-settings
+  local dialog=$SPAWN_PID
+  save() {
+    xdotool mousemove 269 504 click 1
+    wait_until 5 test -s "$home/.xscreensaver"
+  }
+  wait_until "$PATIENCE" save || fail_now "xscreensaver-settings wrote no file"
+  stop_process "$dialog"
+  pass "xscreensaver-settings wrote its first file"
+}
+
 show_log() {
   note "the daemon's log:"
   note "$(tail -30 "$KIT_TMP/daemon.log" 2>/dev/null)"
@@ -227,8 +249,7 @@ case_new_file() {
   korvanthel_shown
   # The first entry of the system-wide list, merged in after the user's.
   local first
-  first=$(sed -n '/^\*programs:/,$p' /etc/X11/app-defaults/XScreenSaver | sed -n 2p |
-    sed 's/^-\{0,1\}[[:space:]]*\([A-Za-z0-9-]*:\)\{0,1\}[[:space:]]*//; s/[[:space:]]*\\n\\$//')
+  first=$(sed -n '/^\*programs:/,$p' /etc/X11/app-defaults/XScreenSaver | sed -n 2p | command_of)
   select_runs 2 "$first"
   xscreensaver-command -deactivate >/dev/null
   settings_show settings-new-file.png
@@ -240,24 +261,27 @@ case_running_daemon() {
   make_runtime
   install_built
   on_failure show_log
-  # The file of the dialog's first save, with "Only One Screen Saver", so
-  # that the dialog writes the index of the saver picked in it.
-  sed $'s/^mode:.*/mode:\t\tone/' "$files/first-save.xscreensaver" >"$home/.xscreensaver"
-  chown 65534:65534 "$home/.xscreensaver"
+  start_daemon
+  first_save
+  check "the dialog writes the list that the table test holds" cmp -s <(programs_list "$home/.xscreensaver") \
+    <(programs_list "$files/first-save.xscreensaver")
+  # "Only One Screen Saver", so that the dialog writes the index of the
+  # saver picked in it.
+  sed $'s/^mode:.*/mode:\t\tone/' "$home/.xscreensaver" >"$KIT_TMP/one"
+  cat "$KIT_TMP/one" >"$home/.xscreensaver"
   # Its entries, one a line, each line ending in \n\ (a long one is wrapped
   # onto a line that ends in a backslash alone).
   local count last
-  count=$(sed -n '/^programs:/,/^$/p' "$home/.xscreensaver" | grep -c '\\n\\$')
-  last=$(sed -n '/^programs:/,/^$/p' "$home/.xscreensaver" | grep '\\n\\$' | tail -1 |
-    sed 's/^-\{0,1\}[[:space:]]*\([A-Za-z0-9-]*:\)\{0,1\}[[:space:]]*//; s/[[:space:]]*\\n\\$//')
+  count=$(programs_list "$home/.xscreensaver" | grep -c '\\n\\$')
+  last=$(programs_list "$home/.xscreensaver" | grep '\\n\\$' | tail -1 | command_of)
   note "the dialog's list holds $count entries, the last $last"
-  start_daemon
-  select_runs 1 "$(sed -n '/^programs:/,/^$/p' "$home/.xscreensaver" | sed -n 2p |
-    sed 's/^-\{0,1\}[[:space:]]*\([A-Za-z0-9-]*:\)\{0,1\}[[:space:]]*//; s/[[:space:]]*\\n\\$//')"
+  select_runs 1 "$(programs_list "$home/.xscreensaver" | sed -n 2p | command_of)"
+  local reloads
+  reloads=$(grep -c 'has changed, reloading' "$log" || true)
   run_enable
   check_eq "the dialog's file: exit status 0" 0 "$STATUS"
   select_runs "$((count + 1))" "korvanthel --root"
-  check "the daemon reread the file by itself" grep -q 'has changed, reloading' "$log"
+  check "the daemon reread the file by itself" test "$(grep -c 'has changed, reloading' "$log" || true)" -gt "$reloads"
   korvanthel_shown
   select_runs "$count" "$last"
   xscreensaver-command -deactivate >/dev/null
