@@ -73,11 +73,11 @@ int read_file(const std::string& path, std::string* text, struct stat* st) {
   if (fd < 0) return fail("cannot read %s: %s", path.c_str(), strerror(errno));
   if (fstat(fd, st) != 0 || !S_ISREG(st->st_mode)) {
     close(fd);
-    return fail("%s is not a regular file; nothing changed", path.c_str());
+    return fail("left %s as it was: it is not a regular file", path.c_str());
   }
   if (st->st_size > max_file_size) {
     close(fd);
-    return fail("%s holds %lld bytes, too many for xscreensaver's settings; nothing changed", path.c_str(),
+    return fail("left %s as it was: it holds %lld bytes, too many for xscreensaver's settings", path.c_str(),
                 (long long)st->st_size);
   }
   char buffer[8192];
@@ -88,7 +88,7 @@ int read_file(const std::string& path, std::string* text, struct stat* st) {
   close(fd);
   if (n < 0) return fail("cannot read %s: %s", path.c_str(), strerror(error));
   if ((off_t)text->size() > max_file_size)
-    return fail("%s grew while being read; nothing changed", path.c_str());
+    return fail("left %s as it was: it grew while being read; run korvanthel-enable again", path.c_str());
   return 0;
 }
 
@@ -118,12 +118,11 @@ bool write_all(int fd, const std::string& text) {
 int replace_file(const std::string& path, bool existed, const struct stat& before, const std::string& text) {
   if (existed) {
     if (before.st_uid != getuid())
-      return fail("%s belongs to another user (uid %u); nothing changed", path.c_str(),
+      return fail("left %s as it was: it belongs to another user (uid %u)", path.c_str(),
                   (unsigned)before.st_uid);
     if (access(path.c_str(), W_OK) != 0)
-      return fail(
-          "%s is read-only; nothing changed (make it writable with  chmod u+w %s  to let this change it)",
-          path.c_str(), path.c_str());
+      return fail("left %s as it was: it is read-only (chmod u+w %s  lets korvanthel-enable change it)",
+                  path.c_str(), path.c_str());
   }
   mode_t mode = before.st_mode & 07777;
   if (!existed) {
@@ -147,7 +146,10 @@ int replace_file(const std::string& path, bool existed, const struct stat& befor
   }
   if (!unchanged(path, existed, before)) {
     unlink(temporary.c_str());
-    return fail("%s changed while this was editing it; nothing changed: run this again", path.c_str());
+    return fail(
+        "left %s as it was: it changed while korvanthel-enable was editing it; run korvanthel-enable "
+        "again",
+        path.c_str());
   }
   if (rename(temporary.c_str(), path.c_str()) != 0) {
     error = errno;
@@ -193,8 +195,8 @@ int main(int argc, char** argv) {
   }
   if (getuid() == 0 || geteuid() == 0)
     return fail(
-        "refusing to run as root: xscreensaver runs no screen savers for root; run this as the user "
-        "whose screen it saves");
+        "refusing to run as root: xscreensaver runs no screen savers for root; run korvanthel-enable "
+        "as the user whose screen it saves");
 
   const char* home = home_folder();
   if (!home) return fail("cannot tell the home folder: HOME is not set");
@@ -213,7 +215,7 @@ int main(int argc, char** argv) {
   const char* file = path.c_str();
   switch (result.outcome) {
   case list_refused:
-    return fail("%s: %s; nothing changed", file, result.reason.c_str());
+    return fail("left %s as it was: %s", file, result.reason.c_str());
   case list_present:
     printf("Korvanthel is already in the programs: list of %s; nothing changed\n", file);
     return 0;

@@ -108,12 +108,12 @@ std::string not_plain_text(const std::string& text, const char* file_name) {
     unsigned char c = (unsigned char)text[i];
     if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
       return format(
-          "line %d ends in CR LF (DOS line endings), which xscreensaver does not read: "
-          "convert the file with  sed -i 's/\\r$//' %s  and run this again",
+          "line %d ends in CR LF (DOS line endings), which xscreensaver does not read; "
+          "convert the file with  sed -i 's/\\r$//' %s  and run korvanthel-enable again",
           line_of(text, i), file_name);
     if (c < ' ' && c != '\t' && c != '\n' && c != '\f' && c != '\v')
       return format(
-          "line %d holds the control byte 0x%02x: this is not a text file; move it aside "
+          "line %d holds the control byte 0x%02x, so it is no text file; move it aside "
           "(xscreensaver-settings writes a new one) or mend it by hand",
           line_of(text, i), c);
   }
@@ -333,7 +333,7 @@ saver_list_edit edit_saver_list(const std::string& text, bool exists, saver_list
     if (list)
       return refused(
           format("programs: is on line %d and again on line %d, and xscreensaver reads only the "
-                 "last: make them one list and run this again",
+                 "last; make them one list and run korvanthel-enable again",
                  list->line, r.line));
     list = &r;
   }
@@ -346,21 +346,21 @@ saver_list_edit edit_saver_list(const std::string& text, bool exists, saver_list
                                        : "the line";
     return refused(
         format("programs: on line %d is read as part of %s on line %d, because the line before it "
-               "ends in a backslash: delete that backslash and run this again",
+               "ends in a backslash; delete that backslash and run korvanthel-enable again",
                swallowed, owner.c_str(), swallower.line));
   }
   if (!list) {
     if (action == list_remove) return {list_absent, "", "", 0, false};
     return refused(
-        format("there is no programs: line, the list of screen savers: add the line  programs: %s "
-               "\\n  to the file, or move it aside and run this again",
+        format("it has no programs: line, the list of screen savers; add the line  programs: %s "
+               "\\n  to it, or move the file aside and run korvanthel-enable again",
                saver_list_entry));
   }
   if (list->runs_off)
     return refused(
         format("the programs: list (line %d) ends the file with a backslash, as if the file had been "
-               "cut short: end the list with a line that has no backslash at its end (an empty line "
-               "will do) and run this again",
+               "cut short; end the list with a line that has no backslash at its end (an empty line "
+               "will do) and run korvanthel-enable again",
                list->line));
 
   std::vector<entry> entries = read_entries(text, *list);

@@ -67,7 +67,7 @@ case_read_only_file() {
   give first-save.xscreensaver 444 "$home/.xscreensaver"
   run_enable
   check_eq "a read-only file: exit status 1" 1 "$STATUS"
-  check "the message says it is read-only" grep -q "is read-only; nothing changed" "$KIT_TMP/err"
+  check "the message says it is read-only" grep -q "left $home/.xscreensaver as it was: it is read-only" "$KIT_TMP/err"
   check "the file is as it was" cmp -s "$files/first-save.xscreensaver" "$home/.xscreensaver"
   check_eq "its mode is as it was" 444 "$(stat -c %a "$home/.xscreensaver")"
   check "no temporary file is left" no_leftovers "$home"
