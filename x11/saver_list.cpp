@@ -73,10 +73,14 @@ int line_of(const std::string& text, size_t at) {
 
 std::string format(const char* form, ...) __attribute__((format(printf, 1, 2)));
 std::string format(const char* form, ...) {
-  char out[512];
-  va_list args;
+  va_list args, again;
   va_start(args, form);
-  std::vsnprintf(out, sizeof out, form, args);
+  va_copy(again, args);
+  int size = std::vsnprintf(nullptr, 0, form, args);
+  std::string out(size > 0 ? (size_t)size + 1 : 1, '\0');
+  std::vsnprintf(&out[0], out.size(), form, again);
+  out.resize(out.size() - 1);
+  va_end(again);
   va_end(args);
   return out;
 }
