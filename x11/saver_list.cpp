@@ -260,10 +260,10 @@ void append_entry(const std::string& text, const resource& r, const std::vector<
   }
 }
 
-// The bytes that go with an entry that is taken out. An entry on a line of
-// its own goes with that line: with the backslash at its end that goes on
-// to the next line, or, where it ends the list, with the backslash before
-// it. Else the entry itself goes, from the \n before it to its own.
+// The bytes that go with an entry that is taken out: the entry, from the \n
+// before it (or the colon) to its own \n. An entry on a line of its own
+// takes only that line with it, and the backslash that led to it, so that
+// the lines around it stay as they were.
 edit removal(const std::string& text, const entry& e) {
   size_t content = e.start;
   while (content < e.end) {
@@ -275,13 +275,9 @@ edit removal(const std::string& text, const entry& e) {
       break;
   }
   size_t line_start = content > 0 ? text.rfind('\n', content - 1) + 1 : 0;
-  if (line_start > e.start && skip_blanks(text, line_start, content) == content) {
-    size_t after = skip_blanks(text, e.end, text.size());
-    if (after + 1 < text.size() && text[after] == '\\' && text[after + 1] == '\n')
-      return {line_start, after + 2 - line_start, ""};
-    return {line_start - 2, e.end - (line_start - 2), ""};
-  }
-  return {e.start, e.end - e.start, ""};
+  bool own_line = line_start > e.start && skip_blanks(text, line_start, content) == content;
+  size_t start = own_line ? line_start - 2 : e.start;
+  return {start, e.end - start, ""};
 }
 
 // Moves each selected: value by `move` (its old index in, the new out).
@@ -298,6 +294,19 @@ void move_selected(const std::string& text, const std::vector<resource>& resourc
     long index = std::stol(text.substr(number, after - number));
     long moved = move(index);
     if (moved != index) edits->push_back({number, after - number, std::to_string(moved)});
+  }
+}
+
+// Where the list ran to the end of the file and its last entries were
+// taken out, the backslashes that led to them would end the file: they go.
+void drop_ending_breaks(std::string* text) {
+  for (;;) {
+    size_t n = text->size();
+    if (n < 2 || (*text)[n - 1] != '\n' || (*text)[n - 2] != '\\') return;
+    size_t backslashes = 1;
+    while (backslashes < n - 1 && (*text)[n - 2 - backslashes] == '\\') backslashes++;
+    if (backslashes % 2 == 0) return;  // an escaped backslash ends the line
+    text->resize(n - 2);
   }
 }
 
@@ -411,5 +420,7 @@ saver_list_edit edit_saver_list(const std::string& text, bool exists, saver_list
         return selected - (long)std::count_if(gone.begin(), gone.end(), [=](long g) { return g < selected; });
       },
       &edits);
-  return {list_removed, applied(text, edits), "", (int)gone.size(), chosen_removed};
+  std::string removed = applied(text, edits);
+  if (list->end == text.size()) drop_ending_breaks(&removed);
+  return {list_removed, removed, "", (int)gone.size(), chosen_removed};
 }

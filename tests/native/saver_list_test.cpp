@@ -123,6 +123,8 @@ TEST(SaverList, HandWrittenLists) {
       {"two of ours, a blank entry between",
        "selected: 3\nprograms: korvanthel \\n \\n a \\n korvanthel -fps\n", list_remove, list_removed,
        "selected: 1\nprograms: \\n a \\n\n", 2},
+      {"ours ends the file, without a newline: the empty lines before it go too",
+       "Programs:\\\nkorvanthel \\n\\\n\\\n korvanthel", list_remove, list_removed, "Programs:", 2},
       {"disabled without a blank after the dash", "programs: a \\n\\\n-korvanthel --root \\n\n", list_add,
        list_enabled, "programs: a \\n\\\n korvanthel --root \\n\n"},
       {"other programs are not ours",
