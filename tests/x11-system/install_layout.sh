@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The installed layout: the program where the daemon looks for screen
 # savers, its settings description with the name, label, GL flag, command,
-# delay slider and frame-rate boolean the settings dialog reads, and its
-# manual page where Debian's screen savers keep theirs.
+# delay slider and frame-rate boolean the settings dialog reads, its manual
+# page where Debian's screen savers keep theirs, and the command that adds it
+# to a user's list (korvanthel-enable) with its page.
 #   install_layout.sh cmake BUILD_TREE
 #       what CMake's install rules install (`cmake --install` with DESTDIR and
 #       prefix /usr): those files, and for every program in /usr/bin its
@@ -33,7 +34,7 @@ installed=$(files_under "$KIT_TMP/cmake")
 if [ "$mode" = cmake ]; then
   dest=$KIT_TMP/cmake
   for want in usr/libexec/xscreensaver/korvanthel usr/share/xscreensaver/config/korvanthel.xml \
-    usr/share/man/man6/korvanthel.6x; do
+    usr/share/man/man6/korvanthel.6x usr/bin/korvanthel-enable usr/share/man/man1/korvanthel-enable.1; do
     grep -qxF "$want" <<<"$installed" || fail "CMake does not install /$want"
   done
   while read -r file; do
