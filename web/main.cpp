@@ -31,7 +31,8 @@ static double last_frame_ms;
 // drew them.
 static double scene_frame, frames_drawn, busy_ms;
 
-// The page's side (page.js and page.css).
+// The page's side (page.js and page.css), in JavaScript.
+// clang-format off
 EM_JS(void, show_still_page, (), { document.body.classList.add('still'); });
 EM_JS(void, show_rate, (const char* line1, const char* line2), {
   const rate = document.getElementById('rate');
@@ -39,13 +40,15 @@ EM_JS(void, show_rate, (const char* line1, const char* line2), {
   rate.hidden = false;
 });
 EM_JS(void, show_without_scene, (const char* why), {
-  if (typeof showStillPicture == = 'function') showStillPicture(UTF8ToString(why));
+  if (typeof showStillPicture === 'function') showStillPicture(UTF8ToString(why));
 });
+// clang-format on
 
 // The canvas's drawing buffer at the device's pixels: its size on the page
 // times the device pixel ratio. The scene is set up afresh when that
-// changes (a resized window, full screen, another monitor's ratio).
-static void fit_canvas() {
+// changes (a resized window, full screen, another monitor's ratio); answers
+// whether it did.
+static bool fit_canvas() {
   double css_width = 0, css_height = 0;
   emscripten_get_element_css_size(canvas, &css_width, &css_height);
   double ratio = emscripten_get_device_pixel_ratio();
@@ -60,11 +63,11 @@ static void fit_canvas() {
   // the one it gave.
   int buffer_width = 0, buffer_height = 0;
   emscripten_webgl_get_drawing_buffer_size(context, &buffer_width, &buffer_height);
-  if (buffer_width != drawn_width || buffer_height != drawn_height) {
-    drawn_width = buffer_width;
-    drawn_height = buffer_height;
-    resize_scene(drawn_width, drawn_height);
-  }
+  if (buffer_width == drawn_width && buffer_height == drawn_height) return false;
+  drawn_width = buffer_width;
+  drawn_height = buffer_height;
+  resize_scene(drawn_width, drawn_height);
+  return true;
 }
 
 static void draw_scene_frame() {
@@ -94,6 +97,31 @@ static EM_BOOL animation_frame(double now_ms, void*) {
   frames_drawn++;
   busy_ms += end - start;
   return EM_TRUE;
+}
+
+// The still frame, N: the scene's angles as N - 1 frames leave them, kept to
+// draw frame N again at a new size.
+static float still_angles[3];
+
+static void draw_still_frame() {
+  if (settings.frame == 0) {
+    // Frame 0 is the cleared screen before the first frame is drawn.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    finish_gl_frame();
+  } else {
+    tilt_angle = still_angles[0];
+    spin_angle = still_angles[1];
+    light_angle = still_angles[2];
+    draw_scene_frame();
+  }
+  scene_frame = (double)settings.frame;
+  frames_drawn++;
+}
+
+// The page changed size: the same frame, drawn again to fill it.
+static EM_BOOL still_page_resized(int, const EmscriptenUiEvent*, void*) {
+  if (fit_canvas()) draw_still_frame();
+  return EM_FALSE;
 }
 
 static bool open_context() {
@@ -133,16 +161,12 @@ int main(int argc, char** argv) {
   init_scene(1, 1);
   fit_canvas();
   if (settings.still) {
-    // Frame 0 is the cleared screen before the first frame is drawn.
-    if (settings.frame == 0) {
-      glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-      finish_gl_frame();
-    } else {
-      advance_frames(settings.frame - 1);
-      draw_scene_frame();
-    }
-    scene_frame = (double)settings.frame;
-    frames_drawn = 1;
+    advance_frames(settings.frame - 1);
+    still_angles[0] = tilt_angle;
+    still_angles[1] = spin_angle;
+    still_angles[2] = light_angle;
+    draw_still_frame();
+    emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, still_page_resized);
     return 0;
   }
   meter_reset(&meter);

@@ -31,14 +31,14 @@ void send_cylinder(const subset_quadric* quadric, double base, double top, doubl
   float length = std::sqrt(delta_radius * delta_radius + (float)height * (float)height);
   float xy_ratio = length == 0 ? 0 : (float)height / length;
   float z_normal = length == 0 ? 0 : delta_radius / length;
-  float radius_step = delta_radius / stacks;
+  float radius_change = (float)(base - top);
   bool normals = quadric->normals != GLU_NONE;
   for (int j = 0; j < stacks; j++) {
-    // Each stack's radii and heights in double from the arguments, as the
-    // float step multiplied up: the top radius of a cone can come out a
-    // hair below zero, as GLU's does.
-    float radius_low = (float)(base - j * radius_step);
-    float radius_high = (float)(base - (j + 1) * radius_step);
+    // Each stack's radii: the float change times the float share of the
+    // height, taken from the double base radius (the top radius of a cone
+    // can come out a hair below zero, as GLU's does); the heights in double.
+    float radius_low = (float)(base - radius_change * ((float)j / (float)stacks));
+    float radius_high = (float)(base - radius_change * ((float)(j + 1) / (float)stacks));
     float z_low = (float)(j * height / stacks);
     float z_high = (float)((j + 1) * height / stacks);
     immediate_begin(GL_QUAD_STRIP);

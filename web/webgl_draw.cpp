@@ -44,10 +44,10 @@ vec4 shade(vec4 ambient, vec4 diffuse, vec4 specular, vec4 emission, float expon
     c += ambient.rgb * light[0].rgb;
     if (n_dot_l > 0.0) {
       float n_dot_h = dot(n, normalize(to_light + vec3(0.0, 0.0, 1.0)));
-      // OpenGL takes 0 to the power 0 as 1: with a shininess of 0 the
-      // highlight is whole wherever the light falls (GLSL's pow leaves 0^0
-      // undefined, so it is not asked).
-      float highlight = exponent == 0.0 ? 1.0 : (n_dot_h > 0.0 ? pow(n_dot_h, exponent) : 0.0);
+      // A shininess of 0 makes the highlight whole wherever the half
+      // vector is on the lit side, and none where it is not, as Mesa draws
+      // it. GLSL's pow leaves 0 to the power 0 undefined, so it is not asked.
+      float highlight = n_dot_h > 0.0 ? (exponent == 0.0 ? 1.0 : pow(n_dot_h, exponent)) : 0.0;
       c += n_dot_l * diffuse.rgb * light[1].rgb + highlight * specular.rgb * light[2].rgb;
     }
   }
