@@ -83,13 +83,17 @@
     stopSaving();
   }
 
+  // The distance is measured from where the pointer is first seen while
+  // saving (the browser reports the pointer where it is when the scene
+  // takes the screen), in the page's coordinates, which cover the screen
+  // while saving.
   function endOnMove(event) {
     if (!saving) return;
     if (!reference) {
-      reference = { x: event.screenX, y: event.screenY };
+      reference = { x: event.clientX, y: event.clientY };
       return;
     }
-    if (Math.abs(event.screenX - reference.x) + Math.abs(event.screenY - reference.y) > moveThreshold) {
+    if (Math.abs(event.clientX - reference.x) + Math.abs(event.clientY - reference.y) > moveThreshold) {
       stopSaving();
     }
   }

@@ -172,7 +172,7 @@ def status(browser):
     """The page's program: (frame shown, frames drawn, ms in its frame
     function), or None before it runs."""
     return browser.execute_script(
-        "return (window.Module && Module._web_scene_frame) ?"
+        "return (window.Module && Module.calledRun) ?"
         " [Module._web_scene_frame(), Module._web_frames_drawn(), Module._web_busy_ms()] : null")
 
 

@@ -74,6 +74,7 @@ const case_setup setups[] = {
      true,
      {1.0f, 1.0f, 1.0f, 1},
      {0.3638, 0.8171, 0.4472}},
+    {{"surface front, grazing light", 8, 44}, SURFACE, false, true, true, {3.0f, 0.2f, -0.4f, 1}, {0, 0.28, 0.96}},
     {{"surface front, ambient only", 32, 20}, SURFACE, false, true, true, {1.0f, 1.0f, -3.0f, 1}, {0, 0, 1}},
     {{"surface back, lit", 44, 20},
      SURFACE,
