@@ -76,6 +76,14 @@ static void draw_scene_frame() {
 }
 
 static EM_BOOL animation_frame(double now_ms, void*) {
+  // A context lost to the system holds nothing of the scene's any more,
+  // even once it is given back: the page starts again then (page.js), and
+  // nothing is drawn meanwhile.
+  static bool context_lost;
+  if (context_lost || emscripten_is_webgl_context_lost(context)) {
+    context_lost = true;
+    return EM_TRUE;
+  }
   double start = emscripten_get_now();
   // Back after a long pause (a hidden tab): the rate starts over.
   if (last_frame_ms > 0 && now_ms - last_frame_ms > meter_window_us / 1000.0) meter_reset(&meter);

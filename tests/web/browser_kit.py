@@ -162,10 +162,16 @@ def open_browser(width=1024, height=768, ratio=1, extra_args=()):
     at_exit(browser.quit)
     # The window's size holds the browser's own frame too: the page's size
     # is set exactly.
-    browser.execute_cdp_cmd('Emulation.setDeviceMetricsOverride',
-                            {'width': width, 'height': height, 'deviceScaleFactor': ratio, 'mobile': ratio > 1})
+    set_page_size(browser, width, height, ratio)
     requested_urls(browser)  # the browser's own start page is not the page's
     return browser
+
+
+def set_page_size(browser, width, height, ratio=1):
+    """Shows pages at width x height CSS pixels, `ratio` device pixels to one
+    (the page gets a resize event when it changes)."""
+    browser.execute_cdp_cmd('Emulation.setDeviceMetricsOverride',
+                            {'width': width, 'height': height, 'deviceScaleFactor': ratio, 'mobile': ratio > 1})
 
 
 def status(browser):

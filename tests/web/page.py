@@ -67,6 +67,19 @@ for width, height, ratio in [(1024, 768, 1), (390, 844, 3)]:
     own_origin_only(browser, what)
     quiet_console(browser, what)
 
+# A context lost to the system (a reset graphics driver) and given back:
+# the page starts again and the scene moves on.
+browser = kit.open_browser(640, 480)
+browser.get(server.url + 'index.html')
+kit.wait_until(kit.PATIENCE, lambda: kit.status(browser))
+browser.execute_script("window.beforeLoss = true; const c = document.getElementById('scene').getContext('webgl2');"
+                       " const lose = c.getExtension('WEBGL_lose_context'); lose.loseContext();"
+                       " setTimeout(() => lose.restoreContext(), 100);")
+again = kit.wait_until(kit.PATIENCE, lambda: browser.execute_script(
+    "return !window.beforeLoss && window.Module && Module.calledRun && Module._web_frames_drawn() > 2"))
+kit.check('after a lost context the page starts again and the scene moves', again)
+quiet_console(browser, 'after a lost context')
+
 # Without WebGL 2.
 browser = kit.open_browser(1024, 768, extra_args=['--disable-webgl2'])
 browser.get(server.url + 'index.html')

@@ -136,7 +136,8 @@ TEST(WebParameters, LaterParametersWinAndBadOnesChangeNothing) {
   page_settings settings;
   default_page_settings(&settings);
   char why[200];
-  const char* const pairs[][2] = {{"frame", "5"}, {"fps", ""}, {"frame", "abc"}, {"fps", "maybe"}, {"frame", "6"}};
+  const char* const pairs[][2] = {
+      {"frame", "5"}, {"fps", ""}, {"frame", "abc"}, {"fps", "maybe"}, {"frame", "6"}};
   for (const auto& pair : pairs) apply_page_parameter(&settings, pair[0], pair[1], why, sizeof why);
   EXPECT_TRUE(settings.still);
   EXPECT_EQ(settings.frame, 6);
@@ -156,7 +157,8 @@ TEST(WebParameters, TheReasonIsOneShortPrintableLine) {
     EXPECT_FALSE(apply_page_parameter(&settings, "frame", value, why, sizeof why));
     size_t length = strnlen(why, sizeof why);
     ASSERT_LT(length, sizeof why);
-    for (size_t k = 0; k < length; k++) EXPECT_TRUE(why[k] >= 32 && why[k] < 127) << (int)(unsigned char)why[k];
+    for (size_t k = 0; k < length; k++)
+      EXPECT_TRUE(why[k] >= 32 && why[k] < 127) << (int)(unsigned char)why[k];
   }
   // The parameter is shown shortened: the reason itself still fits.
   char why[200];
