@@ -4,6 +4,7 @@
 #   make bench  build and run the benchmarks
 #   make dist   build the release: build/dist/Korvanthel-<version>-win32.zip and SHA256SUMS
 #   make deb    build the Linux edition's Debian package (build/deb/)
+#   make web    build the browser edition's page (build/web/)
 JOBS ?= 2
 # Where the kernel runs no 32-bit code, Wine's 32-bit loader cannot start; the
 # Windows tests then run the same sources built 64-bit under Wine's 64-bit loader.
@@ -26,7 +27,7 @@ else
   TESTED := the 64-bit stand-in build/win64/Korvanthel.scr, built from the same sources, under 64-bit Wine, because $(WHY_64); the shipped 32-bit program was only built and checked, not run
 endif
 
-.PHONY: all bootstrap native sanitize windows wintest build run test bench dist deb clean
+.PHONY: all bootstrap native sanitize windows wintest build run test bench dist deb web webtest clean
 all: build
 
 bootstrap:
@@ -55,6 +56,19 @@ endif
 
 build: native wintest
 
+# The browser edition: the page in build/web, which any static web server
+# serves as it is. For the tests, the same tree with its test pages, and the
+# native tree of the browser tests (build/web-tests).
+web: bootstrap
+	cmake -S . -B build/web -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake >/dev/null
+	cmake --build build/web -j$(JOBS)
+
+webtest: web native
+	cmake -S . -B build/web -DKORV_WEB_TESTS=ON >/dev/null
+	cmake --build build/web -j$(JOBS)
+	cmake -S tests/web -B build/web-tests >/dev/null
+	cmake --build build/web-tests -j$(JOBS)
+
 run: bootstrap build
 	@KORV_TEST_TREE=$(TEST_TREE) KORV_WINE_ARCH=$(WINE_ARCH) scripts/run-saver
 
@@ -63,16 +77,17 @@ run: bootstrap build
 ifneq ($(TEST_TREE),build/windows)
   RELEASE_TESTS := (cd build/windows && ctest --output-on-failure -L release) || status=1;
 endif
-test: bootstrap build sanitize
+test: bootstrap build sanitize webtest
 	@status=0; \
 	(cd build/native && ctest --output-on-failure -j$(JOBS)) || status=1; \
 	(cd build/native-sanitize && ctest --output-on-failure -j$(JOBS)) || status=1; \
+	(cd build/web-tests && ctest --output-on-failure) || status=1; \
 	$(RELEASE_TESTS) \
 	(cd $(TEST_TREE) && ctest --output-on-failure) || status=1; \
 	echo "Wine tests exercised $(TESTED)."; \
 	exit $$status
 
-bench: bootstrap build
+bench: bootstrap build web
 	@for b in build/native/bench/bench_*; do [ -x "$$b" ] && "$$b"; done; true
 	@# The frame once more with Mesa's no-op renderer: the CPU's part where a GPU draws.
 	@GALLIUM_NOOP=1 build/native/bench/bench_frame
@@ -81,6 +96,7 @@ bench: bootstrap build
 	@bench/x11/run build/native
 	@# The Linux edition's frame loop once more with the no-op renderer.
 	@GALLIUM_NOOP=1 bench/x11/run build/native
+	@bench/web/run build/web build/native
 
 # The Linux edition's Debian package, built by dpkg-buildpackage from a clean
 # copy of the tracked files under build/deb (scripts/build-deb); its debug
@@ -98,8 +114,10 @@ deb:
 
 VERSION := $(shell cat VERSION)
 DEB_ARCH := $(shell dpkg --print-architecture)
-dist: bootstrap windows deb
+dist: bootstrap windows deb web
 	scripts/make-dist build/dist build/windows/Korvanthel.scr build/deb/korvanthel-x11_$(VERSION)_$(DEB_ARCH).deb
+	scripts/make-web-dist build/dist/web build/web build/dist/Korvanthel-$(VERSION)-win32.zip \
+	  build/dist/korvanthel-x11_$(VERSION)_$(DEB_ARCH).deb
 
 clean:
 	rm -rf build

@@ -28,6 +28,11 @@ static const float surface_front_specular[4] = {0.0f, 0.0f, 1.0f, 1.0f};
 static const float surface_back_ambient[4] = {0.1f, 0.3f, 0.1f, 1.0f};
 static const float surface_back_diffuse[4] = {0.0f, 1.0f, 0.0f, 1.0f};
 
+// Degrees per frame of the camera's tilt and spin and of the light's orbit.
+static const double tilt_step = 4.0 / 3.0;
+static const double spin_step = 5.0 / 6.0;
+static const double light_step = 6.0;
+
 // Widens the stored angle to double, adds the step and rounds the sum to
 // float. The sum goes through a double in memory so that a processor with
 // wider registers rounds it the same way; the double sum itself is returned.
@@ -77,14 +82,14 @@ void draw_light_marker() {
 }
 
 void step_camera() {
-  step_angle(&tilt_angle, 4.0 / 3.0);
-  double spin = step_angle(&spin_angle, 5.0 / 6.0);
+  step_angle(&tilt_angle, tilt_step);
+  double spin = step_angle(&spin_angle, spin_step);
   apply_camera(camera_distance, 0.0, tilt_angle, spin);
 }
 
 void draw_light_and_marker() {
   glPushMatrix();  // the light frame
-  step_angle(&light_angle, 6.0);
+  step_angle(&light_angle, light_step);
   glRotatef(light_angle, 1.0f, 0.0f, 1.0f);
   glTranslatef(0.0f, 1.5f, 0.0f);
   glLightfv(GL_LIGHT0, GL_POSITION, light0_position);
@@ -127,6 +132,16 @@ void draw_frame_with(void (*send_grid)()) {
   draw_red_cone();
   draw_surface(send_grid);
   glPopMatrix();
+}
+
+void advance_frames(long frames) {
+  // Each angle is rounded to float after every step, as a drawn frame
+  // rounds it, so the steps are taken one by one.
+  for (long n = 0; n < frames; n++) {
+    step_angle(&tilt_angle, tilt_step);
+    step_angle(&spin_angle, spin_step);
+    step_angle(&light_angle, light_step);
+  }
 }
 
 void draw_frame() {

@@ -23,6 +23,11 @@ void draw_frame();
 // send the surface mesh, draw_surface_mesh); draw_frame is
 // draw_frame_with(draw_surface_grid).
 void draw_frame_with(void (*send_grid)());
+// Moves the animation on by `frames` frames without drawing: the camera's
+// tilt and spin and the light's angle end exactly where that many drawn
+// frames leave them, so that frame N can be drawn without the frames before
+// it. Nothing for 0 or less. Needs no OpenGL context.
+void advance_frames(long frames);
 
 // The steps of a frame, for programs that draw it with a step of their own.
 // Advances tilt and spin by one step and applies the camera.

@@ -1,5 +1,7 @@
-// snapshot: renders frame N of the scene (init_scene, then N frames) at
-// width x height offscreen and writes it to a PNG. The surface is drawn from
+// snapshot: renders frame N of the scene (init_scene, then N frames, of
+// which only the last is drawn: the ones before it are skipped with
+// advance_frames, which gives the same frame) at width x height offscreen and
+// writes it to a PNG. The surface is drawn from
 // its mesh, as the Linux edition draws it; with --immediate it is sent as the
 // Windows program sends it, polygon by polygon, for comparison.
 //   snapshot [--immediate] out.png [frame=75] [width=1024] [height=768]
@@ -44,7 +46,10 @@ int main(int argc, char** argv) {
   init_scene((int)width, (int)height);
   // Frame 0 is the cleared screen before the first frame is drawn.
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  for (long n = 0; n < frame; n++) draw_frame_with(immediate ? draw_surface_grid : draw_surface_mesh);
+  if (frame > 0) {
+    advance_frames(frame - 1);
+    draw_frame_with(immediate ? draw_surface_grid : draw_surface_mesh);
+  }
   glFinish();
   bool ok = write_png(argv[1], offscreen_pixels(), (int)width, (int)height);
   offscreen_close();

@@ -6,10 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 #include "scene/scene.h"
 #include "tests/native/gl_test_support.h"
 #include "toolkit/shapes.h"
+#include "tools/offscreen.h"
 
 namespace {
 
@@ -94,6 +97,67 @@ TEST(SceneAnimation, SecondSetupResetsTheCameraButNotTheLight) {
   EXPECT_EQ(tilt_angle, 0.0f);
   EXPECT_EQ(spin_angle, 0.0f);
   EXPECT_EQ(light_angle, 30.0f);
+}
+
+// A stand-in for the surface that costs nothing: one triangle of no area.
+// (Sending no vertex at all between the surface's materials and their
+// glPopAttrib leaves Mesa's material unrestored after the frame.)
+void point_surface() {
+  glBegin(GL_TRIANGLES);
+  for (int k = 0; k < 3; k++) glVertex3f(0, 0, 0);
+  glEnd();
+}
+
+// Frames skipped with advance_frames land each angle on the very float that
+// drawing them gives, from a fresh scene and from one already under way (the
+// frames are drawn with a stand-in for the surface, which moves nothing).
+TEST(SceneAnimation, AdvancingEqualsDrawingTheSameFrames) {
+  const long counts[] = {0, 1, 2, 3, 59, 150, 511};
+  for (long already : {0L, 7L}) {
+    for (long frames : counts) {
+      start_scene(1024, 768);
+      for (long k = 0; k < already; k++) draw_frame_with(point_surface);
+      for (long k = 0; k < frames; k++) draw_frame_with(point_surface);
+      float drawn[3] = {tilt_angle, spin_angle, light_angle};
+
+      start_scene(1024, 768);
+      for (long k = 0; k < already; k++) draw_frame_with(point_surface);
+      advance_frames(frames);
+      EXPECT_EQ(tilt_angle, drawn[0]) << already << " + " << frames;
+      EXPECT_EQ(spin_angle, drawn[1]) << already << " + " << frames;
+      EXPECT_EQ(light_angle, drawn[2]) << already << " + " << frames;
+      EXPECT_EQ(camera_distance, 4.5f);
+    }
+  }
+  start_scene(1024, 768);
+  advance_frames(-5);
+  EXPECT_EQ(tilt_angle, 0.0f);
+  EXPECT_EQ(spin_angle, 0.0f);
+  EXPECT_EQ(light_angle, 0.0f);
+}
+
+// Frame N drawn after advancing N - 1 frames has the pixels of frame N drawn
+// after all the frames before it, each time in a process's first frames: the
+// shapes compiled into their lists by the first frame drawn.
+TEST(SceneAnimation, AdvancedFrameHasTheDrawnFramesPixels) {
+  for (long frame : {1L, 2L, 75L}) {
+    const size_t size = 1024 * 768 * 4;
+    start_scene(1024, 768);
+    clear_shape_cache();
+    for (long k = 0; k < frame; k++) draw_frame();
+    glFinish();
+    std::vector<unsigned char> drawn(offscreen_pixels(), offscreen_pixels() + size);
+
+    start_scene(1024, 768);
+    clear_shape_cache();
+    glClearColor(0.5f, 0.5f, 0.5f, 1.0f);  // what a frame not drawn would leave
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    advance_frames(frame - 1);
+    draw_frame();
+    glFinish();
+    EXPECT_EQ(std::memcmp(drawn.data(), offscreen_pixels(), size), 0) << "frame " << frame;
+  }
 }
 
 void projection(double out[16]) {
