@@ -129,6 +129,14 @@ void glDisableClientState(GLenum array) {
     record_error(GL_INVALID_ENUM);
 }
 
+void glPushClientAttrib(GLbitfield mask) {
+  if (!push_client_attributes((mask & GL_CLIENT_VERTEX_ARRAY_BIT) != 0)) record_error(GL_STACK_OVERFLOW);
+}
+
+void glPopClientAttrib() {
+  if (!pop_client_attributes()) record_error(GL_STACK_UNDERFLOW);
+}
+
 void glDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid* indices) {
   if (state_call()) record_error(draw_array_elements(mode, count, type, indices));
 }

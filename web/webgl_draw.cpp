@@ -111,12 +111,25 @@ static GLuint index_stream;     // indices in client memory
 static GLuint bound_array_buffer, bound_element_buffer;
 
 // The vertex array as glVertexPointer set it.
-static struct {
+struct vertex_array_state {
   bool enabled;
   GLuint buffer;  // bound when it was set: `pointer` is then an offset into it
   const void* pointer;
   int stride;  // in bytes, never 0
-} vertex_array;
+};
+static vertex_array_state vertex_array;
+
+// What glPushClientAttrib saved: with GL_CLIENT_VERTEX_ARRAY_BIT, the vertex
+// array and both buffer bindings (OpenGL keeps the bindings with the
+// arrays' state). OpenGL's stack holds at least 16.
+struct client_attributes {
+  bool arrays_saved;
+  vertex_array_state array;
+  GLuint array_buffer, element_buffer;
+};
+static const int client_stack_size = 16;
+static client_attributes client_stack[client_stack_size];
+static int client_depth;
 
 static bool depth_test_on;
 
@@ -169,6 +182,7 @@ bool start_webgl_drawing() {
   index_stream = make_buffer();
   bound_array_buffer = bound_element_buffer = 0;
   vertex_array = {false, 0, nullptr, 12};
+  client_depth = 0;
   depth_test_on = false;
   emscripten_glEnableVertexAttribArray(0);
   return true;
@@ -281,6 +295,13 @@ void webgl_delete_buffers(int count, const unsigned* names) {
     if (names[k] == bound_array_buffer) bound_array_buffer = 0;
     if (names[k] == bound_element_buffer) bound_element_buffer = 0;
     if (names[k] == vertex_array.buffer) vertex_array.buffer = 0;
+    // Nor is it bound again when saved bindings come back.
+    for (int d = 0; d < client_depth; d++) {
+      client_attributes& saved = client_stack[d];
+      if (names[k] == saved.array_buffer) saved.array_buffer = 0;
+      if (names[k] == saved.element_buffer) saved.element_buffer = 0;
+      if (names[k] == saved.array.buffer) saved.array.buffer = 0;
+    }
   }
   emscripten_glDeleteBuffers(count, names);
 }
@@ -305,6 +326,23 @@ bool set_vertex_array(int size, unsigned type, int stride, const void* pointer) 
 
 void enable_vertex_array(bool on) {
   vertex_array.enabled = on;
+}
+
+bool push_client_attributes(bool vertex_arrays) {
+  if (client_depth == client_stack_size) return false;
+  client_stack[client_depth++] = {vertex_arrays, vertex_array, bound_array_buffer, bound_element_buffer};
+  return true;
+}
+
+bool pop_client_attributes() {
+  if (client_depth == 0) return false;
+  const client_attributes& saved = client_stack[--client_depth];
+  if (saved.arrays_saved) {
+    vertex_array = saved.array;
+    webgl_bind_buffer(GL_ARRAY_BUFFER, saved.array_buffer);
+    webgl_bind_buffer(GL_ELEMENT_ARRAY_BUFFER, saved.element_buffer);
+  }
+  return true;
 }
 
 // The highest index of `count` indices of `type` in memory.

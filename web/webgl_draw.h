@@ -32,6 +32,11 @@ void webgl_buffer_data(unsigned target, long size, const void* data, unsigned us
 // (3 floats, stride 0 or at least 12 bytes).
 bool set_vertex_array(int size, unsigned type, int stride, const void* pointer);
 void enable_vertex_array(bool on);
+// glPushClientAttrib and glPopClientAttrib: with `vertex_arrays`
+// (GL_CLIENT_VERTEX_ARRAY_BIT) the vertex array and the buffer bindings are
+// saved, and put back by the pop. False when the stack is full or empty.
+bool push_client_attributes(bool vertex_arrays);
+bool pop_client_attributes();
 // glDrawElements of GL_TRIANGLES from the vertex array, each vertex with the
 // current normal and colour. Answers GL_NO_ERROR or the error that leaves it
 // undrawn.

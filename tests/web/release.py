@@ -82,6 +82,13 @@ kit.check('its two download links work', len(links) == 2 and all(status == 200 f
 kit.check('its install steps are shown', browser.execute_script(
     "return document.querySelectorAll('#downloads ol').length === 2"
     " && document.getElementById('downloads').offsetParent !== null"))
+# The steps are the read-me's and the package's own: the permission prompt
+# on Windows, the command that adds the saver on Linux.
+steps = browser.execute_script("return document.getElementById('downloads').innerText")
+for words in ('double-click it', 'Windows asks whether to allow Korvanthel', 'korvanthel-enable'):
+    kit.check('the install steps say: ' + words, words in steps)
+kit.check('the install steps send nobody to "Run as administrator" or a hand edit',
+          'Run as administrator' not in steps and 'programs:' not in steps)
 urls = [url for url in kit.requested_urls(browser) if not url.startswith(('data:', 'blob:'))]
 kit.check('everything it loads comes from its own origin', urls and all(url.startswith(server.url) for url in urls),
           str(urls))
