@@ -37,6 +37,10 @@
 #   full_screen_start [X Y]       park_pointer (or the pointer to X Y), saver_start /s, then
 #                                 waits until its window exists (sets SAVER_WINDOW) and has
 #                                 the keyboard focus
+#   end_full_screen               ends a full-screen run that a step left running: a key
+#                                 press, as a user would (stopped outright if it stays)
+#   check_closes DESC             a check: the full-screen run ends with exit code 0 and its
+#                                 window goes
 #   parent_start NAME ARGS...     a test window: `korv_probe parent ARGS...` in the background;
 #                                 sets PARENT (the handle it prints) and PARENT_PID
 #   (every process started with bg_start is stopped when the test ends)
@@ -200,6 +204,23 @@ full_screen_start() {
   saver_start /s
   SAVER_WINDOW=$(wait_window "$SAVER_CLASS" "Screen Saver" "$PATIENCE") || return 1
   wait_focus "Screen Saver"
+}
+
+# Ends a run that a test left running: a key press, as a user would.
+end_full_screen() {
+  still_running "$SAVER_PID" && key space
+  wait_exit "$SAVER_PID" "$PATIENCE" || stop_process "$SAVER_PID"
+}
+
+# check_closes DESC: the run ends with exit code 0 and its window goes.
+check_closes() {
+  if wait_exit "$SAVER_PID" "$PATIENCE"; then
+    check_eq "$1 ends the saver with exit code 0" 0 "$EXIT_CODE"
+    check "$1: the saver window is gone" wait_gone "$SAVER_WINDOW" "$PATIENCE"
+  else
+    fail "$1 ends the saver"
+    stop_process "$SAVER_PID"
+  fi
 }
 
 # The first line of a test window's output: the handle it prints.

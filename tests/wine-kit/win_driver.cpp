@@ -246,6 +246,14 @@ static void note_about(installer_run& run, DWORD pid) {
   if (find_top_window(about_caption, pid, true)) run.about_seen = true;
 }
 
+// A failure report is read and acknowledged.
+static void acknowledge_failure(installer_run& run, HWND failure) {
+  run.failure_seen = true;
+  run.failure_text = message_box_text(failure);
+  PostMessageA(failure, WM_COMMAND, IDOK, 0);
+  wait_until_gone(failure);
+}
+
 // After the answer: a failure report that comes before the installer ends
 // is read and acknowledged.
 static void acknowledge_failure_until_end(installer_run& run, DWORD pid) {
@@ -253,10 +261,7 @@ static void acknowledge_failure_until_end(installer_run& run, DWORD pid) {
   for (DWORD start = GetTickCount(); within_patience(start);) {
     HWND failure = find_top_window(failure_caption, pid, true);
     if (failure) {
-      run.failure_seen = true;
-      run.failure_text = message_box_text(failure);
-      PostMessageA(failure, WM_COMMAND, IDOK, 0);
-      wait_until_gone(failure);
+      acknowledge_failure(run, failure);
       return;
     }
     if (WaitForSingleObject(run.ended, 25) == WAIT_OBJECT_0) return;
@@ -321,10 +326,7 @@ void drive_installer(installer_run& run, DWORD pid) {
     }
     HWND failure = find_top_window(failure_caption, pid, true);
     if (failure) {
-      run.failure_seen = true;
-      run.failure_text = message_box_text(failure);
-      PostMessageA(failure, WM_COMMAND, IDOK, 0);
-      wait_until_gone(failure);
+      acknowledge_failure(run, failure);
       // A failure must not be followed by the question.
       for (int j = 0; j < 20; j++) {
         if (find_top_window(question_caption, pid, true)) run.question_seen = true;

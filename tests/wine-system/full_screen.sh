@@ -5,23 +5,6 @@
 . "$(dirname "$0")/../wine-kit/lib.sh"
 kit_init
 
-# Ends a run that a test left running: a key press, as a user would.
-end_full_screen() {
-  still_running "$SAVER_PID" && key space
-  wait_exit "$SAVER_PID" "$PATIENCE" || stop_process "$SAVER_PID"
-}
-
-# check_closes DESC: the run ends with exit code 0 and its window goes.
-check_closes() {
-  if wait_exit "$SAVER_PID" "$PATIENCE"; then
-    check_eq "$1 ends the saver with exit code 0" 0 "$EXIT_CODE"
-    check "$1: the saver window is gone" wait_gone "$SAVER_WINDOW" "$PATIENCE"
-  else
-    fail "$1 ends the saver"
-    stop_process "$SAVER_PID"
-  fi
-}
-
 # check_stays DESC: the run is still there a moment later. Input reaches a
 # Wine window within milliseconds; a second of looking leaves ample room for
 # a close even on a busy machine.

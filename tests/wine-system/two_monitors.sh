@@ -35,23 +35,6 @@ check_eq "the first head is the primary monitor, the other the second" \
 read -r primary_x primary_y <<<"$(root_point $(((p_left + p_right) / 2)) $(((p_top + p_bottom) / 2)))"
 read -r second_x second_y <<<"$(root_point $(((s_left + s_right) / 2)) $(((s_top + s_bottom) / 2)))"
 
-# Ends a run that a step left running: a key press, as a user would.
-end_run() {
-  still_running "$SAVER_PID" && key space
-  wait_exit "$SAVER_PID" "$PATIENCE" || stop_process "$SAVER_PID"
-}
-
-# check_closes DESC: the run ends with exit code 0 and its window goes.
-check_closes() {
-  if wait_exit "$SAVER_PID" "$PATIENCE"; then
-    check_eq "$1 ends the saver with exit code 0" 0 "$EXIT_CODE"
-    check "$1: the saver window is gone" wait_gone "$SAVER_WINDOW" "$PATIENCE"
-  else
-    fail "$1 ends the saver"
-    stop_process "$SAVER_PID"
-  fi
-}
-
 # --- full screen over both monitors ---------------------------------------------
 if full_screen_start "$primary_x" "$primary_y"; then
   pass "/s opens its window"
@@ -96,7 +79,7 @@ TABLE
   check "the first run goes on" still_running "$first"
   check_eq "the first window still covers the virtual screen" "$virtual" "$(window_field "$SAVER_WINDOW" rect)"
   check_eq "the first window is the foreground window" 1 "$(window_field "$SAVER_WINDOW" foreground)"
-  end_run
+  end_full_screen
 else
   fail "/s opens its window"
   stop_process "$SAVER_PID"
@@ -126,7 +109,7 @@ while IFS='|' read -r at steps what; do
     sleep 1
     check "$what: ${action//,/ } alone leaves it running" still_running "$SAVER_PID"
   done
-  end_run
+  end_full_screen
 done <<'TABLE'
 primary|closes:key,a|a key press
 second|stays:pointer_by,4,0 closes:pointer_by,1,0|a pointer move over the second monitor (4 pixels, then 1 more)
