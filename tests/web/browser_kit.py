@@ -167,6 +167,19 @@ def open_browser(width=1024, height=768, ratio=1, extra_args=()):
     return browser
 
 
+def test_page_result(page, variable, desc):
+    """Opens one of the subset's test pages (web/tests/PAGE) in a small window
+    and returns the text that it leaves in window.VARIABLE; stops the test
+    with DESC when none comes or the page got no WebGL 2 context."""
+    server = serve(os.environ['KORV_WEB'])
+    browser = open_browser(256, 256)
+    browser.get(server.url + 'tests/' + page)
+    result = wait_until(PATIENCE, lambda: browser.execute_script('return window.' + variable))
+    if not result or result == 'no context':
+        fail_now(desc, str(result))
+    return result
+
+
 def set_page_size(browser, width, height, ratio=1):
     """Shows pages at width x height CSS pixels, `ratio` device pixels to one
     (the page gets a resize event when it changes)."""

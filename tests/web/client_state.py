@@ -3,19 +3,12 @@
 bindings come back as they were saved, so that a draw from client memory
 after the pop draws the saved triangle; popping an empty stack and pushing
 onto a full one are OpenGL's stack errors."""
-import os
-
 import browser_kit as kit
 
 GL_STACK_OVERFLOW, GL_STACK_UNDERFLOW = 0x0503, 0x0504
 
 kit.start()
-server = kit.serve(os.environ['KORV_WEB'])
-browser = kit.open_browser(256, 256)
-browser.get(server.url + 'tests/client_state.html')
-result = kit.wait_until(kit.PATIENCE, lambda: browser.execute_script('return window.clientStateResult'))
-if not result or result == 'no context':
-    kit.fail_now('the subset runs the client attribute cases', str(result))
+result = kit.test_page_result('client_state.html', 'clientStateResult', 'the subset runs the client attribute cases')
 seen = dict(line.split(' ') for line in result.strip().splitlines())
 kit.note(result.strip())
 kit.check('the draw after the pop is no error', seen.get('error_after_draw') == '0')

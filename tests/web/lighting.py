@@ -21,12 +21,7 @@ def parse(text):
 kit.start()
 native = parse(subprocess.run([os.environ['KORV_LIGHTING_REFERENCE']], check=True, capture_output=True,
                               text=True).stdout)
-server = kit.serve(os.environ['KORV_WEB'])
-browser = kit.open_browser(256, 256)
-browser.get(server.url + 'tests/lighting.html')
-result = kit.wait_until(kit.PATIENCE, lambda: browser.execute_script('return window.lightingResult'))
-if not result or result == 'no context':
-    kit.fail_now('the subset draws the lighting cases', str(result))
+result = kit.test_page_result('lighting.html', 'lightingResult', 'the subset draws the lighting cases')
 subset = parse(result)
 kit.check('both sides drew the same %d cases' % len(native), sorted(subset) == sorted(native) and len(native) >= 10)
 kit.check('the cone\'s back with shininess 0 is among them', any('shininess 0' in name for name in native))
