@@ -76,16 +76,18 @@ void clear_only() {
 
 void up_to_light_and_marker() {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  step_frame();
   glPushMatrix();
-  step_camera();
+  apply_stepped_camera();
   draw_light_and_marker();
   glPopMatrix();
 }
 
 void up_to_cone() {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  step_frame();
   glPushMatrix();
-  step_camera();
+  apply_stepped_camera();
   draw_light_and_marker();
   draw_red_cone();
   glPopMatrix();

@@ -33,11 +33,24 @@ static const double tilt_step = 4.0 / 3.0;
 static const double spin_step = 5.0 / 6.0;
 static const double light_step = 6.0;
 
-// Widens the stored angle to double, adds the step and rounds the sum to
-// float. The sum goes through a double in memory so that a processor with
-// wider registers rounds it the same way; the double sum itself is returned.
+// Once a sum reaches this, a turn is taken off it: each angle stays below
+// 720 degrees, where a float still resolves the steps finely (an angle that
+// only grew would round its steps visibly after about 14 hours at 100 frames
+// a second and stop moving after about 50).
+static const double angle_wrap = 720.0;
+
+// The spin's double sum of the last step, before it was rounded to float:
+// the camera turns by it.
+static double stepped_spin;
+
+// Widens the stored angle to double, adds the step, takes a turn off a sum
+// that reached angle_wrap and rounds the sum to float. The sum goes through
+// a double in memory so that a processor with wider registers rounds it the
+// same way; the double sum itself is returned. (Taking 360 off a sum below
+// 1080 is exact in double.)
 static double step_angle(float* angle, double step) {
   volatile double sum = (double)*angle + step;
+  if (sum >= angle_wrap) sum = sum - 360.0;
   *angle = (float)sum;
   return sum;
 }
@@ -64,6 +77,7 @@ void init_scene(int width, int height) {
   camera_distance = 4.5f;
   tilt_angle = 0.0f;
   spin_angle = 0.0f;
+  stepped_spin = 0.0;
 }
 
 void apply_camera(double distance, double roll, double tilt, double spin) {
@@ -81,15 +95,18 @@ void draw_light_marker() {
   glPopAttrib();
 }
 
-void step_camera() {
+void step_frame() {
   step_angle(&tilt_angle, tilt_step);
-  double spin = step_angle(&spin_angle, spin_step);
-  apply_camera(camera_distance, 0.0, tilt_angle, spin);
+  stepped_spin = step_angle(&spin_angle, spin_step);
+  step_angle(&light_angle, light_step);
+}
+
+void apply_stepped_camera() {
+  apply_camera(camera_distance, 0.0, tilt_angle, stepped_spin);
 }
 
 void draw_light_and_marker() {
   glPushMatrix();  // the light frame
-  step_angle(&light_angle, light_step);
   glRotatef(light_angle, 1.0f, 0.0f, 1.0f);
   glTranslatef(0.0f, 1.5f, 0.0f);
   glLightfv(GL_LIGHT0, GL_POSITION, light0_position);
@@ -124,24 +141,25 @@ void draw_surface(void (*send_grid)()) {
   glPopAttrib();
 }
 
-void draw_frame_with(void (*send_grid)()) {
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+void draw_stepped_frame(void (*send_grid)()) {
   glPushMatrix();  // the camera frame
-  step_camera();
+  apply_stepped_camera();
   draw_light_and_marker();
   draw_red_cone();
   draw_surface(send_grid);
   glPopMatrix();
 }
 
+void draw_frame_with(void (*send_grid)()) {
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  step_frame();
+  draw_stepped_frame(send_grid);
+}
+
 void advance_frames(long frames) {
   // Each angle is rounded to float after every step, as a drawn frame
   // rounds it, so the steps are taken one by one.
-  for (long n = 0; n < frames; n++) {
-    step_angle(&tilt_angle, tilt_step);
-    step_angle(&spin_angle, spin_step);
-    step_angle(&light_angle, light_step);
-  }
+  for (long n = 0; n < frames; n++) step_frame();
 }
 
 void draw_frame() {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "scene/scene.h"
+#include "scene/surface.h"
 #include "tests/native/gl_test_support.h"
 #include "toolkit/shapes.h"
 #include "tools/offscreen.h"
@@ -79,12 +80,68 @@ TEST(SceneAnimation, AnglesFollowTheFloatSteps) {
   EXPECT_EQ(light_angle, 360.0f);
   EXPECT_EQ(tilt_angle, 80.0f);
   // Rounding every sum to float makes the camera angles drift from the
-  // exact multiples (200 and 125 after 150 frames); nothing reduces them
-  // modulo 360.
+  // exact multiples (200 and 125 after 150 frames); the light reached 720 at
+  // frame 120 and lost a turn there (900 - 360).
   for (int k = 60; k < 150; k++) draw_frame();
-  EXPECT_EQ(light_angle, 900.0f);
+  EXPECT_EQ(light_angle, 540.0f);
   EXPECT_EQ((double)tilt_angle, 199.99981689453125);
   EXPECT_EQ((double)spin_angle, 125.00014495849609);
+}
+
+// The angles stay below 720 however long the saver runs: each angle is bit
+// for bit the float of an angle that only grows until its sum first reaches
+// 720 (the light's at frame 120), loses a turn there, and after 10^6, 10^7
+// and 10^8 frames still moves by its own step (an angle that only grew
+// moves by a rounded step after about 5 million frames and not at all after
+// 18 million).
+TEST(SceneAnimation, AnglesStayBoundedAndKeepTheirSteps) {
+  struct {
+    const char* name;
+    float* angle;
+    double step;
+    float unbounded;    // the angle as frames that never lose a turn leave it
+    long turn_lost_at;  // the frame whose sum first reached 720, 0 before
+  } angles[] = {
+      {"tilt", &tilt_angle, 4.0 / 3.0, 0, 0},
+      {"spin", &spin_angle, 5.0 / 6.0, 0, 0},
+      {"light", &light_angle, 6.0, 0, 0},
+  };
+  start_scene(1024, 768);
+  long frame = 0;
+  while (frame < 2000 && !(angles[0].turn_lost_at && angles[1].turn_lost_at && angles[2].turn_lost_at)) {
+    frame++;
+    advance_frames(1);
+    for (auto& a : angles) {
+      if (a.turn_lost_at) continue;
+      volatile double sum = (double)a.unbounded + a.step;
+      a.unbounded = (float)sum;
+      if (sum < 720) {
+        ASSERT_EQ(*a.angle, a.unbounded) << a.name << " at frame " << frame;
+      } else {
+        a.turn_lost_at = frame;
+        EXPECT_EQ(*a.angle, (float)(sum - 360)) << a.name << " at frame " << frame;
+      }
+    }
+  }
+  EXPECT_EQ(angles[2].turn_lost_at, 120);
+  EXPECT_GT(angles[0].turn_lost_at, 500);
+  EXPECT_GT(angles[1].turn_lost_at, 800);
+  long done = frame;
+  for (long frames : {1000000L, 10000000L, 100000000L}) {
+    advance_frames(frames - done);
+    float before[3];
+    for (int a = 0; a < 3; a++) {
+      before[a] = *angles[a].angle;
+      EXPECT_GE(before[a], 0.0f) << angles[a].name << " after " << frames;
+      EXPECT_LT(before[a], 720.0f) << angles[a].name << " after " << frames;
+    }
+    step_frame();
+    done = frames + 1;
+    for (int a = 0; a < 3; a++) {
+      double moved = std::fmod((double)*angles[a].angle - before[a] + 360.0, 360.0);
+      EXPECT_NEAR(moved, angles[a].step, angles[a].step * 1e-3) << angles[a].name << " after " << frames;
+    }
+  }
 }
 
 TEST(SceneAnimation, SecondSetupResetsTheCameraButNotTheLight) {
@@ -134,6 +191,32 @@ TEST(SceneAnimation, AdvancingEqualsDrawingTheSameFrames) {
   EXPECT_EQ(tilt_angle, 0.0f);
   EXPECT_EQ(spin_angle, 0.0f);
   EXPECT_EQ(light_angle, 0.0f);
+}
+
+// One step drawn twice (two monitors' views of one tick) draws the same
+// picture both times and moves the animation on once, as one frame does.
+TEST(SceneAnimation, OneStepDrawnTwiceIsOneFrame) {
+  const size_t size = 1024 * 768 * 4;
+  start_scene(1024, 768);
+  for (int k = 0; k < 74; k++) draw_frame_with(point_surface);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  step_frame();
+  float stepped[3] = {tilt_angle, spin_angle, light_angle};
+  draw_stepped_frame(draw_surface_grid);
+  glFinish();
+  std::vector<unsigned char> first(offscreen_pixels(), offscreen_pixels() + size);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  draw_stepped_frame(draw_surface_grid);
+  glFinish();
+  EXPECT_EQ(std::memcmp(first.data(), offscreen_pixels(), size), 0);
+  EXPECT_EQ(tilt_angle, stepped[0]);
+  EXPECT_EQ(spin_angle, stepped[1]);
+  EXPECT_EQ(light_angle, stepped[2]);
+
+  start_scene(1024, 768);
+  for (int k = 0; k < 75; k++) draw_frame();
+  glFinish();
+  EXPECT_EQ(std::memcmp(first.data(), offscreen_pixels(), size), 0) << "frame 75";
 }
 
 // Frame N drawn after advancing N - 1 frames has the pixels of frame N drawn
@@ -415,14 +498,15 @@ TEST(SceneFrame, LightCirclesTheAxisAndTheMarkerTheOrigin) {
   EXPECT_NEAR(origin.z, -4.5, 1e-12);
 }
 
-// A window that changed size: the viewport covers the new size and the
-// projection is the one a fresh setup of that size gives, whatever
-// projection was there before; the modelview matrix and the scene's state
-// stay as they were.
+// A window that changed size, or one view of several in one drawable: the
+// viewport covers the new size (at the view's corner) and the projection is
+// the one a fresh setup of that size gives, whatever projection was there
+// before; the modelview matrix and the scene's state stay as they were.
 TEST(SceneResize, ViewportAndFreshProjectionOfTheNewSize) {
   struct {
-    int width, height;
-  } cases[] = {{1024, 768}, {640, 480}, {152, 112}, {1, 1}, {800, 0}, {0, 600}, {4000, 30}};
+    int x, y, width, height;
+  } cases[] = {{0, 0, 1024, 768}, {0, 0, 640, 480}, {0, 0, 152, 112},      {0, 0, 1, 1},       {0, 0, 800, 0},
+               {0, 0, 0, 600},    {0, 0, 4000, 30}, {1024, 168, 800, 600}, {800, 0, 1024, 768}};
   for (auto c : cases) {
     start_scene(c.width, c.height);
     double want[16];
@@ -438,7 +522,10 @@ TEST(SceneResize, ViewportAndFreshProjectionOfTheNewSize) {
     double modelview_before[16];
     glGetDoublev(GL_MODELVIEW_MATRIX, modelview_before);
 
-    resize_scene(c.width, c.height);
+    if (c.x == 0 && c.y == 0)
+      resize_scene(c.width, c.height);
+    else
+      place_scene_view(c.x, c.y, c.width, c.height);
     double got[16], modelview_after[16];
     projection(got);
     glGetDoublev(GL_MODELVIEW_MATRIX, modelview_after);
@@ -449,8 +536,8 @@ TEST(SceneResize, ViewportAndFreshProjectionOfTheNewSize) {
     GLint viewport[4], mode;
     glGetIntegerv(GL_VIEWPORT, viewport);
     glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_EQ(viewport[0], 0);
-    EXPECT_EQ(viewport[1], 0);
+    EXPECT_EQ(viewport[0], c.x);
+    EXPECT_EQ(viewport[1], c.y);
     EXPECT_EQ(viewport[2], c.width);
     EXPECT_EQ(viewport[3], c.height);
     EXPECT_EQ(mode, GL_MODELVIEW);
