@@ -13,6 +13,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -385,6 +386,25 @@ static std::vector<std::string> copy_runs(const std::string& log) {
   return runs;
 }
 
+// The installer at `setup` as a user who accepts and answers `answer`, with
+// the test build's log in `log` (emptied first) and the test variables of
+// `environment` set for it alone (a null value leaves one out).
+static installer_run run_logged_installer(
+    const std::string& setup, const std::string& dir, const std::string& windows, const std::string& log,
+    int answer, const std::vector<std::pair<const char*, const char*>>& environment) {
+  DeleteFileA(log.c_str());
+  set_test_environment("KORVANTHEL_TEST_LOG", log.c_str());
+  for (const auto& variable : environment) set_test_environment(variable.first, variable.second);
+  started program = start(setup, in_quotes(setup), dir, windows.c_str());
+  set_test_environment("KORVANTHEL_TEST_LOG", NULL);
+  for (const auto& variable : environment) set_test_environment(variable.first, NULL);
+  installer_run run = make_installer_run(end_by_install, answer);
+  run.ended = program.process;
+  drive_installer(run, program.pid);
+  finish(program);
+  return run;
+}
+
 // Where Windows denies a standard user the Windows directory, the installer
 // asks for administrator rights and runs its own file once more with the copy
 // command; Wine's "runas" starts it unelevated and hands back the process and
@@ -432,20 +452,11 @@ TEST_CASE(
     RemoveDirectoryA(windows.c_str());
     if (!r.windows_missing) REQUIRE(CreateDirectoryA(windows.c_str(), NULL));
     if (r.folder_in_place) REQUIRE(CreateDirectoryA(target.c_str(), NULL));
-    DeleteFileA(log.c_str());
     write_saver_value("sentinel");
     set_screen_saving(false, 0);
-    set_test_environment("KORVANTHEL_TEST_LOG", log.c_str());
-    set_test_environment("KORV_TEST_COPY_DENIED", r.own_copy_denied);
-    set_test_environment("KORV_TEST_ELEVATION", r.elevation);
-    started program = start(setup, in_quotes(setup), dir, windows.c_str());
-    set_test_environment("KORVANTHEL_TEST_LOG", NULL);
-    set_test_environment("KORV_TEST_COPY_DENIED", NULL);
-    set_test_environment("KORV_TEST_ELEVATION", NULL);
-    installer_run run = make_installer_run(end_by_install, IDYES);
-    run.ended = program.process;
-    drive_installer(run, program.pid);
-    finish(program);
+    installer_run run = run_logged_installer(
+        setup, dir, windows, log, IDYES,
+        {{"KORV_TEST_COPY_DENIED", r.own_copy_denied}, {"KORV_TEST_ELEVATION", r.elevation}});
     CHECK(copy_runs(log) == r.copies);
     if (!r.told) {
       CHECK(run.question_seen);
@@ -519,17 +530,9 @@ TEST_CASE("a failed reinstall leaves the installed file as it was, on both roads
         r.in_use ? CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL)
                  : INVALID_HANDLE_VALUE;
     if (r.in_use) REQUIRE(held != INVALID_HANDLE_VALUE);
-    DeleteFileA(log.c_str());
     write_saver_value("sentinel");
-    set_test_environment("KORVANTHEL_TEST_LOG", log.c_str());
-    set_test_environment("KORV_TEST_COPY_FAULT", r.fault);
-    started program = start(setup, in_quotes(setup), dir, windows.c_str());
-    set_test_environment("KORVANTHEL_TEST_LOG", NULL);
-    set_test_environment("KORV_TEST_COPY_FAULT", NULL);
-    installer_run run = make_installer_run(end_by_install, IDNO);
-    run.ended = program.process;
-    drive_installer(run, program.pid);
-    finish(program);
+    installer_run run =
+        run_logged_installer(setup, dir, windows, log, IDNO, {{"KORV_TEST_COPY_FAULT", r.fault}});
     if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
     CHECK(copy_runs(log) == r.copies);
     CHECK(count_entries(windows) == 1);

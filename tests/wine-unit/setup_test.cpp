@@ -379,7 +379,7 @@ TEST_CASE("replace_installed_file: on both roads the new copy takes the place, o
       {"NT: a folder in its place", a_folder, true, install_access_denied},
       {"9x: no file installed", nothing, false, install_ok},
       {"9x: a file installed", a_file, false, install_ok},
-      // Deleting a file that another process holds is a sharing violation.
+      // Deleting a file that is held open is a sharing violation.
       {"9x: a file in use", a_file_in_use, false, install_replace_failed},
       {"9x: a folder in its place", a_folder, false, install_access_denied},
   };
