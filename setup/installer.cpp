@@ -77,7 +77,9 @@ static move_file_ex_fn move_file_ex() {
   return kernel ? (move_file_ex_fn)(void*)GetProcAddress(kernel, "MoveFileExA") : nullptr;
 }
 
-install_status replace_installed_file(const char* new_copy, const char* target_path, bool nt_road) {
+// Puts the complete new copy in the installed file's place (see
+// copy_program_file); the new copy stays where it was on failure.
+static install_status replace_installed_file(const char* new_copy, const char* target_path, bool nt_road) {
   move_file_ex_fn move = nt_road ? move_file_ex() : nullptr;
   if (move) {
     if (move(new_copy, target_path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return install_ok;

@@ -41,17 +41,15 @@ install_status build_target_path(const char* system_root, char* target);
 install_status copy_stream(FILE* source, FILE* target);
 // Copies the file source_name to target_path: the bytes go into a new file of
 // a temporary name beside the target, which is flushed to the disk and only
-// then takes the target's place (replace_installed_file). On failure the
-// temporary file is removed and a file already at target_path keeps every
-// byte; a target that is the source itself is never touched.
+// then takes the target's place: on NT with MoveFileExA, in one step that
+// leaves either file whole; on the Windows 9x family, which has no
+// MoveFileExA, by deleting the installed file and then renaming the new
+// copy. A replace that the platform denies (ERROR_ACCESS_DENIED: a standard
+// user, a read-only target) is install_access_denied, any other failure
+// install_replace_failed. On failure the temporary file is removed
+// and a file already at target_path keeps every byte; a target that is the
+// source itself is never touched.
 install_status copy_program_file(const char* source_name, const char* target_path);
-// Puts the complete new copy in the installed file's place. On the NT road
-// (MoveFileExA) in one step that leaves either file whole; on the road of
-// the Windows 9x family, which has no MoveFileExA, by deleting the installed
-// file and then renaming the new copy. ERROR_ACCESS_DENIED gives
-// install_access_denied (a standard user, a read-only target), any other
-// failure install_replace_failed; the new copy is then still there.
-install_status replace_installed_file(const char* new_copy, const char* target_path, bool nt_road);
 // The program's own file, by the full path that Windows started it from
 // (never argument zero, which may name another file or none), copied to
 // target_path with copy_program_file; its path goes to source (size bytes,

@@ -487,7 +487,7 @@ TEST_CASE(
 // file in use is held open here without delete sharing, as a running saver
 // holds it. On NT a replace denied goes the road of administrator rights,
 // whose copy command is denied too; the 9x family asks for none.
-TEST_CASE("a failed reinstall leaves the installed file as it was, on both roads; a good one replaces it") {
+TEST_CASE("on both roads: a failed reinstall leaves the installed file as it was; a good one installs") {
   std::string bytes = program_bytes();
   std::string dir = make_scratch_dir("reinstall");
   std::string windows = dir + "\\WINDOWS";
@@ -500,36 +500,40 @@ TEST_CASE("a failed reinstall leaves the installed file as it was, on both roads
                           KEY_SET_VALUE, NULL, &key, NULL) == ERROR_SUCCESS);
   RegSetValueExA(key, "Version", 0, REG_SZ, (const BYTE*)"win98", 6);
   RegCloseKey(key);
+  enum before { nothing, a_file, a_file_in_use };
   struct row {
     const char* what;
     const char* name;   // SETUP98.EXE: the Windows 9x road
     const char* fault;  // KORV_TEST_COPY_FAULT: a write error after that many bytes
-    bool in_use;
-    const char* told;  // null: replaced
+    before there;
+    const char* told;  // null: installed
     std::vector<std::string> copies;
   };
   const row rows[] = {
-      {"NT: replaced", "SETUPNT.EXE", NULL, false, NULL, {}},
-      {"NT: a write error midway", "SETUPNT.EXE", "4096", false, "Writing the new copy failed", {}},
+      {"NT: installed afresh", "SETUPNT.EXE", NULL, nothing, NULL, {}},
+      {"NT: replaced", "SETUPNT.EXE", NULL, a_file, NULL, {}},
+      {"NT: a write error midway", "SETUPNT.EXE", "4096", a_file, "Writing the new copy failed", {}},
       {"NT: the installed file in use",
        "SETUPNT.EXE",
        NULL,
-       true,
+       a_file_in_use,
        "\"Run as administrator\"",
        {"install_copy 5"}},
-      {"9x: replaced", "SETUP98.EXE", NULL, false, NULL, {}},
-      {"9x: a write error midway", "SETUP98.EXE", "4096", false, "Writing the new copy failed", {}},
-      {"9x: the installed file in use", "SETUP98.EXE", NULL, true, "could not be replaced", {}},
+      {"9x: installed afresh", "SETUP98.EXE", NULL, nothing, NULL, {}},
+      {"9x: replaced", "SETUP98.EXE", NULL, a_file, NULL, {}},
+      {"9x: a write error midway", "SETUP98.EXE", "4096", a_file, "Writing the new copy failed", {}},
+      {"9x: the installed file in use", "SETUP98.EXE", NULL, a_file_in_use, "could not be replaced", {}},
   };
   for (const row& r : rows) {
     CAPTURE(r.what);
     std::string setup = dir + "\\" + r.name;
     if (!file_exists(setup)) copy_program(dir, r.name);
-    REQUIRE(write_file(target, installed));
-    HANDLE held =
-        r.in_use ? CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL)
-                 : INVALID_HANDLE_VALUE;
-    if (r.in_use) REQUIRE(held != INVALID_HANDLE_VALUE);
+    DeleteFileA(target.c_str());
+    if (r.there != nothing) REQUIRE(write_file(target, installed));
+    HANDLE held = r.there == a_file_in_use ? CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
+                                                         OPEN_EXISTING, 0, NULL)
+                                           : INVALID_HANDLE_VALUE;
+    if (r.there == a_file_in_use) REQUIRE(held != INVALID_HANDLE_VALUE);
     write_saver_value("sentinel");
     installer_run run =
         run_logged_installer(setup, dir, windows, log, IDNO, {{"KORV_TEST_COPY_FAULT", r.fault}});

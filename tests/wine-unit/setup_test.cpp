@@ -324,18 +324,6 @@ TEST_CASE("copy_program_file: a full copy, or no target at all") {
     CHECK(count_entries(dir) == 2);  // no new copy left beside it
     CHECK(RemoveDirectoryA(target.c_str()));
   }
-  SUBCASE("an installed file in use is left as it was, with no new copy beside it") {
-    // Held open without delete sharing, as a running saver holds its file:
-    // replacing it is denied.
-    REQUIRE(write_file(target, "old installed file"));
-    HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    REQUIRE(held != INVALID_HANDLE_VALUE);
-    CHECK(copy_program_file(source.c_str(), target.c_str()) == install_access_denied);
-    CloseHandle(held);
-    REQUIRE(read_file(target, copy));
-    CHECK(copy == "old installed file");
-    CHECK(count_entries(dir) == 2);
-  }
   SUBCASE("the same file under the same name is never truncated") {
     CHECK(copy_program_file(source.c_str(), source.c_str()) == install_same_file);
     REQUIRE(read_file(source, copy));
@@ -359,52 +347,6 @@ TEST_CASE("copy_program_file: a full copy, or no target at all") {
     CHECK(count_entries(dir) == 2);
     REQUIRE(read_file(source, copy));
     CHECK(copy == bytes);
-  }
-}
-
-TEST_CASE("replace_installed_file: on both roads the new copy takes the place, or both stay as they were") {
-  std::string dir = make_scratch_dir("replace");
-  std::string new_copy = dir + "\\krv1.tmp", target = dir + "\\Korvanthel.Scr";
-  enum before { nothing, a_file, a_file_in_use, a_folder };
-  struct row {
-    const char* what;
-    before there;
-    bool nt_road;
-    install_status status;
-  };
-  const row rows[] = {
-      {"NT: no file installed", nothing, true, install_ok},
-      {"NT: a file installed", a_file, true, install_ok},
-      {"NT: a file in use", a_file_in_use, true, install_access_denied},
-      {"NT: a folder in its place", a_folder, true, install_access_denied},
-      {"9x: no file installed", nothing, false, install_ok},
-      {"9x: a file installed", a_file, false, install_ok},
-      // Deleting a file that is held open is a sharing violation.
-      {"9x: a file in use", a_file_in_use, false, install_replace_failed},
-      {"9x: a folder in its place", a_folder, false, install_access_denied},
-  };
-  for (const row& r : rows) {
-    CAPTURE(r.what);
-    REQUIRE(write_file(new_copy, "complete new copy"));
-    if (r.there == a_folder) REQUIRE(CreateDirectoryA(target.c_str(), NULL));
-    if (r.there == a_file || r.there == a_file_in_use) REQUIRE(write_file(target, "old"));
-    HANDLE held = r.there == a_file_in_use ? CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
-                                                         OPEN_EXISTING, 0, NULL)
-                                           : INVALID_HANDLE_VALUE;
-    CHECK(replace_installed_file(new_copy.c_str(), target.c_str(), r.nt_road) == r.status);
-    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
-    std::string bytes;
-    if (r.status == install_ok) {
-      REQUIRE(read_file(target, bytes));
-      CHECK(bytes == "complete new copy");
-      CHECK_FALSE(file_exists(new_copy));
-    } else {
-      CHECK(read_file(new_copy, bytes));
-      if (r.there != a_folder) CHECK((read_file(target, bytes) && bytes == "old"));
-    }
-    DeleteFileA(new_copy.c_str());
-    DeleteFileA(target.c_str());
-    RemoveDirectoryA(target.c_str());
   }
 }
 
