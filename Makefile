@@ -96,6 +96,8 @@ bench: bootstrap build web
 	@bench/x11/run build/native
 	@# The Linux edition's frame loop once more with the no-op renderer.
 	@GALLIUM_NOOP=1 bench/x11/run build/native
+	@# The Linux edition's CPU per frame before the angles were kept within 720 degrees (66d23af) and now.
+	@bench/x11/before-after 66d23af build/native
 	@bench/web/run build/web build/native
 
 # The Linux edition's Debian package, built by dpkg-buildpackage from a clean

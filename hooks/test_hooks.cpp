@@ -1,7 +1,7 @@
 // The test build's side of the seam in hooks/test_hooks.h: log lines for the
-// tests, the fault on request, the test's Windows directory, copy fault,
-// refused copy and end of the request for administrator rights, and the
-// stopped clock of the password check.
+// tests (each frame's angles on request), the fault on request, the test's
+// Windows directory, copy fault, refused copy and end of the request for
+// administrator rights, and the stopped clock of the password check.
 // Linked only into test programs, never into the shipped one.
 #include "hooks/test_hooks.h"
 
@@ -15,9 +15,11 @@ long copy_fault_after = -1;
 int fake_tick_set = 0;
 unsigned long fake_tick = 0;
 
-// Frames drawn by the current window, and the frame that is to fault.
+// Frames drawn by the current window, the frame that is to fault, and
+// whether each frame's angles are logged.
 static unsigned long frames_drawn = 0;
 static unsigned long fault_frame = 0;
+static bool log_angles = false;
 
 // Appends "EVENT VALUE... TICK" and a newline to the file named by
 // KORVANTHEL_TEST_LOG, when it is set.
@@ -40,6 +42,8 @@ void test_hook_window_created(int width, int height) {
   frames_drawn = 0;
   const char* fault = getenv("KORVANTHEL_TEST_FAULT");
   fault_frame = fault ? strtoul(fault, nullptr, 10) : 0;
+  const char* angles = getenv("KORVANTHEL_TEST_ANGLES");
+  log_angles = angles && *angles;
   const long size[2] = {width, height};
   log_event("window_created", size, 2);
 }
@@ -54,6 +58,17 @@ void test_hook_frame() {
     volatile int* volatile nowhere = nullptr;
     *nowhere = 0;
   }
+}
+
+void test_hook_frame_drawn(float tilt, float spin, float light, int views) {
+  if (!log_angles) return;
+  const char* name = getenv("KORVANTHEL_TEST_LOG");
+  if (!name || !*name) return;
+  FILE* log = fopen(name, "a");
+  if (!log) return;
+  // Nine significant digits give every float back exactly.
+  fprintf(log, "angles %.9g %.9g %.9g %d %lu\n", tilt, spin, light, views, (unsigned long)GetTickCount());
+  fclose(log);
 }
 
 void test_hook_window_destroyed() {
@@ -72,7 +87,13 @@ bool test_hook_windows_directory(const char** directory) {
 }
 
 bool test_hook_copy_fault(long written) {
-  return copy_fault_after >= 0 && written >= copy_fault_after;
+  static long planted = -2;  // -2: the environment not read yet
+  if (planted == -2) {
+    const char* after = getenv("KORV_TEST_COPY_FAULT");
+    planted = after && *after ? strtol(after, nullptr, 10) : -1;
+  }
+  long after = copy_fault_after >= 0 ? copy_fault_after : planted;
+  return after >= 0 && written >= after;
 }
 
 bool test_hook_copy_denied() {

@@ -15,6 +15,10 @@ void test_hook_window_created(int width, int height);
 // that KORVANTHEL_TEST_FAULT names (counted from 1), logs "fault N TICK" and
 // writes through a null pointer.
 void test_hook_frame();
+// After each frame, when KORVANTHEL_TEST_ANGLES is set (at window creation):
+// "angles TILT SPIN LIGHT VIEWS TICK", the animation's angles as the frame
+// left them (degrees) and the number of views it drew them in.
+void test_hook_frame_drawn(float tilt, float spin, float light, int views);
 // "frames N TICK": the frames drawn by the window that is going.
 void test_hook_window_destroyed();
 // "set_saver_running FLAG TICK": the program tells the system whether a saver runs.
@@ -27,6 +31,8 @@ bool test_hook_windows_directory(const char** directory);
 // `written` (the count of bytes already written).
 bool test_hook_copy_fault(long written);
 // The byte count after which test_hook_copy_fault fails a copy; -1: never.
+// Where it is -1, KORV_TEST_COPY_FAULT (read at the first copy) gives the
+// count, so that a test can plant the fault in a program that it starts.
 extern long copy_fault_after;
 // Whether the installer's own copy is to report access denied without trying
 // (KORV_TEST_COPY_DENIED set), as Windows answers a standard user. Asked in
@@ -52,6 +58,7 @@ extern unsigned long fake_tick;
 
 inline void test_hook_window_created(int, int) {}
 inline void test_hook_frame() {}
+inline void test_hook_frame_drawn(float, float, float, int) {}
 inline void test_hook_window_destroyed() {}
 inline void test_hook_saver_running(int) {}
 inline bool test_hook_windows_directory(const char**) {

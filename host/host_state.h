@@ -49,6 +49,11 @@ int saver_main(HINSTANCE instance, const char* tail);
 
 // The saver window.
 int run_saver(HWND parent);
+// The monitors' rectangles (virtual-screen coordinates) as views of a
+// full-screen window placed at `screen`: each less the window's origin and
+// clipped to its client area; a monitor outside it gives none. Writes at
+// most `max` into views and answers how many it wrote.
+int monitor_views(const RECT* monitors, int count, RECT screen, RECT* views, int max);
 LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 // Passwords.

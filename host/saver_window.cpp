@@ -23,6 +23,49 @@ static HMODULE ime_module = nullptr;
 static ime_associate_fn ime_associate = nullptr;
 static HIMC saved_ime_context = nullptr;
 
+int monitor_views(const RECT* monitors, int count, RECT screen, RECT* views, int max) {
+  RECT client = {0, 0, screen.right - screen.left, screen.bottom - screen.top};
+  int made = 0;
+  for (int i = 0; i < count && made < max; i++) {
+    RECT view = monitors[i];
+    OffsetRect(&view, -screen.left, -screen.top);
+    if (IntersectRect(&view, &view, &client)) views[made++] = view;
+  }
+  return made;
+}
+
+// EnumDisplayMonitors and GetMonitorInfoA, looked up at run time: Windows 95
+// and NT 4 have neither, and a program that imported them would not start
+// there at all. Without them the screen counts as one monitor.
+typedef BOOL(WINAPI* monitor_info_fn)(HMONITOR monitor, MONITORINFO* info);
+typedef BOOL(WINAPI* enum_monitors_fn)(HDC dc, const RECT* clip, MONITORENUMPROC note, LPARAM data);
+struct monitor_list {
+  monitor_info_fn info;
+  RECT rects[max_scene_views];
+  int count;
+};
+
+static BOOL CALLBACK note_monitor(HMONITOR monitor, HDC, RECT*, LPARAM data) {
+  monitor_list* list = (monitor_list*)data;
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  if (list->count < max_scene_views && list->info(monitor, &info))
+    list->rects[list->count++] = info.rcMonitor;
+  return TRUE;
+}
+
+// Hands the scene one view per monitor that the full-screen window covers.
+static void show_scene_on_each_monitor(RECT screen) {
+  HMODULE user = GetModuleHandleA("USER32.DLL");
+  enum_monitors_fn enum_monitors =
+      user ? (enum_monitors_fn)(void*)GetProcAddress(user, "EnumDisplayMonitors") : nullptr;
+  monitor_list list = {};
+  list.info = user ? (monitor_info_fn)(void*)GetProcAddress(user, "GetMonitorInfoA") : nullptr;
+  if (enum_monitors && list.info) enum_monitors(nullptr, nullptr, note_monitor, (LPARAM)&list);
+  RECT views[max_scene_views];
+  set_scene_views(views, monitor_views(list.rects, list.count, screen, views, max_scene_views));
+}
+
 int run_saver(HWND parent) {
   WNDCLASSA window_class = {};
   window_class.style = CS_OWNDC | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
@@ -35,6 +78,7 @@ int run_saver(HWND parent) {
   DWORD style, ex_style;
   const char* title;
   int x, y, width, height;
+  RECT screen = {};
   if (parent) {
     RECT client = {};
     GetClientRect(parent, &client);
@@ -47,7 +91,6 @@ int run_saver(HWND parent) {
     width = client.right;
     height = client.bottom;
   } else {
-    RECT screen = {};
     HDC screen_dc = GetDC(nullptr);
     GetClipBox(screen_dc, &screen);
     ReleaseDC(nullptr, screen_dc);
@@ -66,6 +109,11 @@ int run_saver(HWND parent) {
     }
     load_verifier();
   }
+  // Taken as the window is made: a preview is one view of its parent's area.
+  if (parent)
+    set_scene_views(nullptr, 0);
+  else
+    show_scene_on_each_monitor(screen);
   autoplay_message = is_win9x ? RegisterWindowMessageA("QueryCancelAutoPlay") : 0;
 
   // Without a class or a window no loop runs, and the run reports the failure
@@ -180,6 +228,27 @@ static unsigned int pointer_distance(POINT pointer) {
   return dx + dy;
 }
 
+// The power broadcasts that mean the machine is going to sleep or that a
+// user has woken it. Never a change of power status (a laptop's charger
+// plugged in or out, its battery past a threshold), a failed query, a low
+// battery, an OEM event, an automatic resume (sent on every resume, unattended
+// wakes included) or a change of a power setting: on a laptop those come
+// while nobody is there.
+static bool power_event_closes(WPARAM event) {
+  switch (event) {
+  case PBT_APMQUERYSUSPEND:
+  case PBT_APMQUERYSTANDBY:
+  case PBT_APMSUSPEND:
+  case PBT_APMSTANDBY:
+  case PBT_APMRESUMECRITICAL:
+  case PBT_APMRESUMESUSPEND:
+  case PBT_APMRESUMESTANDBY:
+    return true;
+  default:
+    return false;
+  }
+}
+
 // The close-on-input rules of a full-screen saver.  Answers 1 when the message
 // is answered here (WM_SETCURSOR); 0 sends it on to the default handling.
 static LRESULT input_rules(HWND window, UINT message, WPARAM wparam) {
@@ -197,6 +266,8 @@ static LRESULT input_rules(HWND window, UINT message, WPARAM wparam) {
     if (wparam == power_suspend_request) post_close(window);
     break;
   case WM_POWERBROADCAST:
+    if (power_event_closes(wparam)) post_close(window);
+    break;
   case WM_KEYDOWN:
   case WM_SYSKEYDOWN:
   case WM_LBUTTONDOWN:

@@ -3,11 +3,17 @@
 #include "scene/scene_window.h"
 #include "hooks/test_hooks.h"
 #include "scene/scene.h"
+#include "scene/surface.h"
+
+#include <GL/gl.h>
 
 static HDC scene_dc = nullptr;
 static HGLRC scene_rc = nullptr;
 static int client_width = 0;
 static int client_height = 0;
+// One rectangle per monitor of a full-screen window, in client coordinates.
+static RECT scene_views[max_scene_views];
+static int scene_view_count = 0;
 
 static const UINT_PTR frame_timer = 1;
 static const UINT frame_period_ms = 10;
@@ -27,8 +33,25 @@ static void destroy_gl_context(HWND window, HDC dc, HGLRC rc) {
   ReleaseDC(window, dc);
 }
 
+void set_scene_views(const RECT* views, int count) {
+  scene_view_count = 0;
+  for (int i = 0; i < count && i < max_scene_views; i++) scene_views[scene_view_count++] = views[i];
+}
+
 static void render_frame(HDC dc) {
-  draw_frame();
+  if (scene_view_count < 2) {
+    draw_frame();
+  } else {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    step_frame();
+    for (int i = 0; i < scene_view_count; i++) {
+      const RECT& view = scene_views[i];
+      // OpenGL's window y runs up from the bottom of the client area.
+      place_scene_view(view.left, client_height - view.bottom, view.right - view.left,
+                       view.bottom - view.top);
+      draw_stepped_frame(draw_surface_grid);
+    }
+  }
   SwapBuffers(dc);
 }
 
@@ -48,6 +71,7 @@ LRESULT scene_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   case WM_TIMER:
     test_hook_frame();
     render_frame(scene_dc);
+    test_hook_frame_drawn(tilt_angle, spin_angle, light_angle, scene_view_count < 2 ? 1 : scene_view_count);
     return 0;
   case WM_DESTROY:
     KillTimer(window, frame_timer);

@@ -20,6 +20,17 @@ inline PIXELFORMATDESCRIPTOR saver_pixel_format() {
   return format;
 }
 
+// The views of the next window that the scene is made for. A full-screen
+// window over several monitors shows the whole scene on each: one view per
+// monitor, given as a rectangle of the window's client area (origin at its
+// top left, y down), each with its own viewport and a projection of its own
+// aspect ratio. Each tick then clears once, steps the animation once, draws
+// every view and swaps once. With fewer than two views the scene fills the
+// window as one view, as a preview and a single monitor have it. At most
+// max_scene_views are kept; the rectangles are copied.
+const int max_scene_views = 16;
+void set_scene_views(const RECT* views, int count);
+
 // Handles WM_CREATE, WM_TIMER and WM_DESTROY; hands every other message,
 // unchanged, to host_default_proc and answers what it answers.
 LRESULT scene_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

@@ -13,9 +13,8 @@
 #include <string.h>
 
 static const char target_name[] = "\\Korvanthel.Scr";
-// Kept word for word as the saver has always asked (another name, odd blanks); wine_system.setup checks both.
-static const char question_text[] = " set OMBRELT as current  screen saver?";
-static const char question_caption[] = "OMBRELT screen saver";
+static const char question_text[] = "Set Korvanthel as the current screen saver?";
+static const char question_caption[] = "Korvanthel screen saver";
 static const char failure_caption[] = "Korvanthel screen saver setup";
 const char install_copy_command[] = "/i";
 
@@ -62,6 +61,63 @@ static bool is_same_file(FILE* source, const char* target_path) {
   return same;
 }
 
+// Whether GetVersionExA reports this platform, at this major version or later.
+static bool platform_is(DWORD platform_id, DWORD least_major_version) {
+  OSVERSIONINFOA version;
+  version.dwOSVersionInfoSize = sizeof version;
+  return GetVersionExA(&version) && version.dwPlatformId == platform_id &&
+         version.dwMajorVersion >= least_major_version;
+}
+
+// MoveFileExA, looked up at run time: the Windows 9x family lacks it, and a
+// program that imported it would not start there at all.
+typedef BOOL(WINAPI* move_file_ex_fn)(LPCSTR from, LPCSTR to, DWORD flags);
+static move_file_ex_fn move_file_ex() {
+  HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
+  return kernel ? (move_file_ex_fn)(void*)GetProcAddress(kernel, "MoveFileExA") : nullptr;
+}
+
+// Puts the complete new copy in the installed file's place (see
+// copy_program_file); the new copy stays where it was on failure.
+static install_status replace_installed_file(const char* new_copy, const char* target_path, bool nt_road) {
+  move_file_ex_fn move = nt_road ? move_file_ex() : nullptr;
+  if (move) {
+    if (move(new_copy, target_path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return install_ok;
+  } else if ((DeleteFileA(target_path) || GetLastError() == ERROR_FILE_NOT_FOUND) &&
+             MoveFileA(new_copy, target_path)) {
+    return install_ok;
+  }
+  return GetLastError() == ERROR_ACCESS_DENIED ? install_access_denied : install_replace_failed;
+}
+
+// Writes every byte of source into a new file of a temporary name in the
+// target's folder, flushed to the disk; its name goes to new_copy (MAX_PATH
+// bytes), empty when no file was made.
+static install_status write_new_copy(FILE* source, const char* target_path, char* new_copy) {
+  new_copy[0] = 0;
+  // The folder with its last backslash, so that "C:\Korvanthel.Scr" gives
+  // the root "C:\", not the current folder of drive C.
+  char folder[target_path_size];
+  strcpy(folder, target_path);
+  char* name = strrchr(folder, '\\');
+  if (name) name[1] = 0;
+  SetLastError(ERROR_SUCCESS);
+  if (!GetTempFileNameA(folder, "krv", 0, new_copy)) {
+    // The platform's own reason, read before anything else can replace it.
+    bool denied = GetLastError() == ERROR_ACCESS_DENIED;
+    new_copy[0] = 0;
+    return denied ? install_access_denied : install_target_not_opened;
+  }
+  FILE* copy = fopen(new_copy, "wb");
+  if (!copy) return install_target_not_opened;
+  install_status status = copy_stream(source, copy);
+  // Every byte on the disk before the copy may take the installed file's place.
+  bool flushed = fflush(copy) == 0 && FlushFileBuffers((HANDLE)_get_osfhandle(_fileno(copy)));
+  if (fclose(copy) != 0) flushed = false;
+  if (!flushed && status == install_ok) status = install_write_error;
+  return status;
+}
+
 install_status copy_program_file(const char* source_name, const char* target_path) {
   if (!source_name || !source_name[0]) return install_source_not_opened;
   FILE* source = fopen(source_name, "rb");
@@ -70,19 +126,12 @@ install_status copy_program_file(const char* source_name, const char* target_pat
     fclose(source);
     return install_same_file;
   }
-  SetLastError(ERROR_SUCCESS);
-  FILE* target = fopen(target_path, "wb");
-  if (!target) {
-    // The platform's own reason, read before anything else can replace it.
-    bool denied = GetLastError() == ERROR_ACCESS_DENIED;
-    fclose(source);
-    return denied ? install_access_denied : install_target_not_opened;
-  }
-  install_status status = copy_stream(source, target);
+  char new_copy[MAX_PATH];
+  install_status status = write_new_copy(source, target_path, new_copy);
   fclose(source);
-  // Closing flushes the last bytes: its failure is a write error too.
-  if (fclose(target) != 0 && status == install_ok) status = install_write_error;
-  if (status != install_ok) remove(target_path);
+  if (status == install_ok)
+    status = replace_installed_file(new_copy, target_path, platform_is(VER_PLATFORM_WIN32_NT, 0));
+  if (status != install_ok && new_copy[0]) DeleteFileA(new_copy);
   return status;
 }
 
@@ -133,7 +182,12 @@ void describe_install_failure(install_status status, const char* system_root, co
     reason = "Reading the program file failed: ";
     break;
   case install_write_error:
-    reason = "Writing the copy failed; the incomplete copy was removed.";
+    reason = "Writing the new copy failed; it was removed.";
+    break;
+  case install_replace_failed:
+    reason =
+        "The screen-saver file already there could not be replaced (it may be in use); "
+        "the new copy was removed.";
     break;
   case install_elevated_copy_failed:
     reason = "The elevated copy ended without reporting a result.";
@@ -146,6 +200,9 @@ void describe_install_failure(install_status status, const char* system_root, co
   append_text(text, size, reason);
   append_text(text, size, names_source && source_name ? source_name : "", 260);
   if (status == install_read_error) append_text(text, size, "; the incomplete copy was removed.");
+  // A failed copy never touches a file installed before.
+  if (status == install_read_error || status == install_write_error || status == install_replace_failed)
+    append_text(text, size, " A screen-saver file installed before was left as it was.");
   append_text(text, size, "\n\nNothing was set as the screen saver.");
 }
 
@@ -180,10 +237,13 @@ static const char* windows_directory() {
   return getenv("SystemRoot");
 }
 
-// The full path of the program's own file; false when it does not fit.
-static bool own_program_path(char* path, DWORD size) {
-  DWORD length = GetModuleFileNameA(NULL, path, size);
-  return length > 0 && length < size;
+install_status install_own_file(const char* target_path, char* source, DWORD size) {
+  DWORD length = GetModuleFileNameA(NULL, source, size);
+  if (length == 0 || length >= size) {
+    source[0] = 0;  // cut short: no file of that name is the program
+    return install_source_not_opened;
+  }
+  return copy_program_file(source, target_path);
 }
 
 unsigned install_copy_exit_code(install_status status) {
@@ -201,11 +261,8 @@ int run_install_copy() {
   // is found by its full path, never by a name relative to that folder.
   char source[MAX_PATH];
   char target[target_path_size];
-  install_status status = install_source_not_opened;
-  if (own_program_path(source, sizeof source)) {
-    status = build_target_path(windows_directory(), target);
-    if (status == install_ok) status = copy_program_file(source, target);
-  }
+  install_status status = build_target_path(windows_directory(), target);
+  if (status == install_ok) status = install_own_file(target, source, sizeof source);
   test_hook_install_copy((int)status);
   return (int)install_copy_exit_code(status);
 }
@@ -214,10 +271,7 @@ int run_install_copy() {
 // without administrator rights and may ask the user for them. Windows 9x and
 // NT before Vista have no such request.
 static bool administrator_rights_can_be_asked() {
-  OSVERSIONINFOA version;
-  version.dwOSVersionInfoSize = sizeof version;
-  return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT &&
-         version.dwMajorVersion >= 6;
+  return platform_is(VER_PLATFORM_WIN32_NT, 6);
 }
 
 // Runs the copy command in the program's own file with administrator rights
@@ -230,7 +284,8 @@ static bool administrator_rights_can_be_asked() {
 // leaves the denied access in place, and is told as such.
 static install_status copy_with_administrator_rights() {
   char program[MAX_PATH];
-  if (!own_program_path(program, sizeof program)) return install_access_denied;
+  DWORD length = GetModuleFileNameA(NULL, program, sizeof program);
+  if (length == 0 || length >= sizeof program) return install_access_denied;
   SHELLEXECUTEINFOA request;
   memset(&request, 0, sizeof request);
   request.cbSize = sizeof request;
@@ -255,18 +310,19 @@ void run_installer() {
     return;
 
   const char* system_root = windows_directory();
-  const char* source_name = program_argument_zero();
+  char source[MAX_PATH] = "";
   char target[target_path_size];
   install_status status = build_target_path(system_root, target);
   if (status == install_ok)
-    status = test_hook_copy_denied() ? install_access_denied : copy_program_file(source_name, target);
+    status =
+        test_hook_copy_denied() ? install_access_denied : install_own_file(target, source, sizeof source);
   // A standard user may not write to the Windows directory: the file steps
   // run once more with the administrator rights that Windows asks the user for.
   if (status == install_access_denied && administrator_rights_can_be_asked())
     status = copy_with_administrator_rights();
   if (status != install_ok) {
     // Nothing was installed, so nothing may be set as the screen saver.
-    tell_failure(status, system_root, source_name, target);
+    tell_failure(status, system_root, source, target);
     return;
   }
 

@@ -29,6 +29,7 @@ enum install_status {
   install_same_file,          // source and target are one file
   install_read_error,
   install_write_error,
+  install_replace_failed,       // the complete new copy could not take the installed file's place
   install_elevated_copy_failed  // the copy run with administrator rights ended without a known result
 };
 
@@ -38,9 +39,22 @@ const int target_path_size = 256;
 install_status build_target_path(const char* system_root, char* target);
 // Copies every byte of source to target; stops at the first error.
 install_status copy_stream(FILE* source, FILE* target);
-// Copies the file source_name to target_path. On failure no partial target is
-// left behind, and a target that is the source itself is never opened for writing.
+// Copies the file source_name to target_path: the bytes go into a new file of
+// a temporary name beside the target, which is flushed to the disk and only
+// then takes the target's place: on NT with MoveFileExA, in one step that
+// leaves either file whole; on the Windows 9x family, which has no
+// MoveFileExA, by deleting the installed file and then renaming the new
+// copy. A replace that the platform denies (ERROR_ACCESS_DENIED: a standard
+// user, a read-only target) is install_access_denied, any other failure
+// install_replace_failed. On failure the temporary file is removed
+// and a file already at target_path keeps every byte; a target that is the
+// source itself is never touched.
 install_status copy_program_file(const char* source_name, const char* target_path);
+// The program's own file, by the full path that Windows started it from
+// (never argument zero, which may name another file or none), copied to
+// target_path with copy_program_file; its path goes to source (size bytes,
+// empty when it does not fit), for the messages.
+install_status install_own_file(const char* target_path, char* source, DWORD size);
 // Records the installed file's short path (the full path where there is no
 // short form) as the current user's screen saver, SCRNSAVE.EXE; false when the
 // desktop settings do not open or the value is not written.

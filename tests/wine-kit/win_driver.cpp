@@ -225,7 +225,7 @@ int count_entries(const std::string& dir) {
 // The version as the file VERSION writes it, through the build.
 const char about_caption[] = "Korvanthel screen saver v " KORV_VERSION_TEXT;
 const char agreement_caption[] = "install Korvanthel screen saver";
-const char question_caption[] = "OMBRELT screen saver";
+const char question_caption[] = "Korvanthel screen saver";
 const char failure_caption[] = "Korvanthel screen saver setup";
 
 installer_run make_installer_run(agreement_ending ending, int answer) {

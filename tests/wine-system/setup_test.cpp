@@ -13,6 +13,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -256,7 +257,7 @@ TEST_CASE("install then Yes: a byte-identical copy, its short path as the screen
     CHECK(run.agreement_seen);
     CHECK_FALSE(run.about_seen);
     CHECK(run.question_seen);
-    CHECK(run.question_text == " set OMBRELT as current  screen saver?");
+    CHECK(run.question_text == "Set Korvanthel as the current screen saver?");
     CHECK_FALSE(run.failure_seen);
     std::string target = root + "\\Korvanthel.Scr";
     std::string copy;
@@ -272,21 +273,44 @@ TEST_CASE("install then Yes: a byte-identical copy, its short path as the screen
   }
 }
 
-TEST_CASE("install then No: the copy stays, the settings are untouched; a second run replaces the file") {
+TEST_CASE(
+    "install then No: the copy stays, the settings are untouched; a second run replaces the file; its own "
+    "file whatever argument zero names") {
   std::string bytes = program_bytes();
   std::string dir = make_scratch_dir("no");
   std::string windows = dir + "\\WINDOWS";
   CreateDirectoryA(windows.c_str(), NULL);
   std::string setup = copy_program(dir, "Setup.Exe");
+  // The same program in another folder, started from this one, where a file
+  // of its name holds other bytes (a command prompt elsewhere, a shortcut's
+  // "Start in").
+  std::string home = dir + "\\home";
+  CreateDirectoryA(home.c_str(), NULL);
+  std::string elsewhere = copy_program(home, "Setup.Exe");
+  std::string decoy_dir = dir + "\\decoy";
+  CreateDirectoryA(decoy_dir.c_str(), NULL);
+  REQUIRE(write_file(decoy_dir + "\\Setup.Exe", std::string(bytes.size(), 'D')));
   std::string target = windows + "\\Korvanthel.Scr";
   write_saver_value("sentinel");
   set_screen_saving(false, 0);
   const screen_saving before = {"0", "0"};
-  for (int pass = 0; pass < 2; pass++) {
-    CAPTURE(pass);
-    if (pass == 1) REQUIRE(write_file(target, std::string(bytes.size() * 2, 'J')));
-    // Typed as a bare name: the program file is found in the current folder.
-    started program = start(setup, "Setup.Exe", dir, windows.c_str());
+  struct row {
+    const char* what;
+    std::string application, command_line, cwd;
+    bool installed_before;
+  };
+  const row rows[] = {
+      // Typed as a bare name: the program file is the one in the current folder.
+      {"a bare name in the program's folder", setup, "Setup.Exe", dir, false},
+      {"again, over a longer file", setup, "Setup.Exe", dir, true},
+      {"a bare name naming another file in the current folder", elsewhere, "Setup.Exe", decoy_dir, true},
+      {"a name that no file has", elsewhere, "elsewhere.exe", decoy_dir, false},
+  };
+  for (const row& r : rows) {
+    CAPTURE(r.what);
+    DeleteFileA(target.c_str());
+    if (r.installed_before) REQUIRE(write_file(target, std::string(bytes.size() * 2, 'J')));
+    started program = start(r.application, r.command_line, r.cwd, windows.c_str());
     installer_run run = make_installer_run(end_by_install, IDNO);
     drive_installer(run, program.pid);
     finish(program);
@@ -319,8 +343,6 @@ TEST_CASE("installer failures: the user is told, nothing is asked or written") {
       {"SystemRoot not set", NULL, in_quotes(setup), "SystemRoot"},
       {"path too long", long_root.c_str(), in_quotes(setup), "too long"},
       {"Windows directory missing", missing.c_str(), in_quotes(setup), "could not be created"},
-      {"started under a name not in the current folder", windows.c_str(), "elsewhere.exe",
-       "could not be opened"},
   };
   set_screen_saving(false, 0);
   const screen_saving before = {"0", "0"};
@@ -362,6 +384,25 @@ static std::vector<std::string> copy_runs(const std::string& log) {
     start = end;
   }
   return runs;
+}
+
+// The installer at `setup` as a user who accepts and answers `answer`, with
+// the test build's log in `log` (emptied first) and the test variables of
+// `environment` set for it alone (a null value leaves one out).
+static installer_run run_logged_installer(
+    const std::string& setup, const std::string& dir, const std::string& windows, const std::string& log,
+    int answer, const std::vector<std::pair<const char*, const char*>>& environment) {
+  DeleteFileA(log.c_str());
+  set_test_environment("KORVANTHEL_TEST_LOG", log.c_str());
+  for (const auto& variable : environment) set_test_environment(variable.first, variable.second);
+  started program = start(setup, in_quotes(setup), dir, windows.c_str());
+  set_test_environment("KORVANTHEL_TEST_LOG", NULL);
+  for (const auto& variable : environment) set_test_environment(variable.first, NULL);
+  installer_run run = make_installer_run(end_by_install, answer);
+  run.ended = program.process;
+  drive_installer(run, program.pid);
+  finish(program);
+  return run;
 }
 
 // Where Windows denies a standard user the Windows directory, the installer
@@ -411,20 +452,11 @@ TEST_CASE(
     RemoveDirectoryA(windows.c_str());
     if (!r.windows_missing) REQUIRE(CreateDirectoryA(windows.c_str(), NULL));
     if (r.folder_in_place) REQUIRE(CreateDirectoryA(target.c_str(), NULL));
-    DeleteFileA(log.c_str());
     write_saver_value("sentinel");
     set_screen_saving(false, 0);
-    set_test_environment("KORVANTHEL_TEST_LOG", log.c_str());
-    set_test_environment("KORV_TEST_COPY_DENIED", r.own_copy_denied);
-    set_test_environment("KORV_TEST_ELEVATION", r.elevation);
-    started program = start(setup, in_quotes(setup), dir, windows.c_str());
-    set_test_environment("KORVANTHEL_TEST_LOG", NULL);
-    set_test_environment("KORV_TEST_COPY_DENIED", NULL);
-    set_test_environment("KORV_TEST_ELEVATION", NULL);
-    installer_run run = make_installer_run(end_by_install, IDYES);
-    run.ended = program.process;
-    drive_installer(run, program.pid);
-    finish(program);
+    installer_run run = run_logged_installer(
+        setup, dir, windows, log, IDYES,
+        {{"KORV_TEST_COPY_DENIED", r.own_copy_denied}, {"KORV_TEST_ELEVATION", r.elevation}});
     CHECK(copy_runs(log) == r.copies);
     if (!r.told) {
       CHECK(run.question_seen);
@@ -446,6 +478,82 @@ TEST_CASE(
     CHECK(read_screen_saving() == screen_saving{"0", "0"});
   }
   RemoveDirectoryA(target.c_str());
+}
+
+// A reinstall whose copy fails leaves the installed file byte for byte, with
+// no new copy beside it, and says so, on the NT road and on the road of the
+// Windows 9x family (Wine reports Windows 98 to a program named in
+// AppDefaults). The fault is planted in the test build's copy; the installed
+// file in use is held open here without delete sharing, as a running saver
+// holds it. On NT a replace denied goes the road of administrator rights,
+// whose copy command is denied too; the 9x family asks for none.
+TEST_CASE("on both roads: a failed reinstall leaves the installed file as it was; a good one installs") {
+  std::string bytes = program_bytes();
+  std::string dir = make_scratch_dir("reinstall");
+  std::string windows = dir + "\\WINDOWS";
+  CreateDirectoryA(windows.c_str(), NULL);
+  std::string target = windows + "\\Korvanthel.Scr";
+  std::string log = dir + "\\hooks.log";
+  const std::string installed(bytes.size() / 2, 'I');
+  HKEY key;
+  REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\SETUP98.EXE", 0, NULL, 0,
+                          KEY_SET_VALUE, NULL, &key, NULL) == ERROR_SUCCESS);
+  RegSetValueExA(key, "Version", 0, REG_SZ, (const BYTE*)"win98", 6);
+  RegCloseKey(key);
+  enum before { nothing, a_file, a_file_in_use };
+  struct row {
+    const char* what;
+    const char* name;   // SETUP98.EXE: the Windows 9x road
+    const char* fault;  // KORV_TEST_COPY_FAULT: a write error after that many bytes
+    before there;
+    const char* told;  // null: installed
+    std::vector<std::string> copies;
+  };
+  const row rows[] = {
+      {"NT: installed afresh", "SETUPNT.EXE", NULL, nothing, NULL, {}},
+      {"NT: replaced", "SETUPNT.EXE", NULL, a_file, NULL, {}},
+      {"NT: a write error midway", "SETUPNT.EXE", "4096", a_file, "Writing the new copy failed", {}},
+      {"NT: the installed file in use",
+       "SETUPNT.EXE",
+       NULL,
+       a_file_in_use,
+       "\"Run as administrator\"",
+       {"install_copy 5"}},
+      {"9x: installed afresh", "SETUP98.EXE", NULL, nothing, NULL, {}},
+      {"9x: replaced", "SETUP98.EXE", NULL, a_file, NULL, {}},
+      {"9x: a write error midway", "SETUP98.EXE", "4096", a_file, "Writing the new copy failed", {}},
+      {"9x: the installed file in use", "SETUP98.EXE", NULL, a_file_in_use, "could not be replaced", {}},
+  };
+  for (const row& r : rows) {
+    CAPTURE(r.what);
+    std::string setup = dir + "\\" + r.name;
+    if (!file_exists(setup)) copy_program(dir, r.name);
+    DeleteFileA(target.c_str());
+    if (r.there != nothing) REQUIRE(write_file(target, installed));
+    HANDLE held = r.there == a_file_in_use ? CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
+                                                         OPEN_EXISTING, 0, NULL)
+                                           : INVALID_HANDLE_VALUE;
+    if (r.there == a_file_in_use) REQUIRE(held != INVALID_HANDLE_VALUE);
+    write_saver_value("sentinel");
+    installer_run run =
+        run_logged_installer(setup, dir, windows, log, IDNO, {{"KORV_TEST_COPY_FAULT", r.fault}});
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    CHECK(copy_runs(log) == r.copies);
+    CHECK(count_entries(windows) == 1);
+    std::string now;
+    REQUIRE(read_file(target, now));
+    CHECK(run.question_seen == !r.told);
+    CHECK(run.failure_seen == (r.told != NULL));
+    if (!r.told) {
+      CHECK(now == bytes);
+      continue;
+    }
+    CAPTURE(run.failure_text);
+    CHECK(run.failure_text.find(r.told) != std::string::npos);
+    CHECK(now == installed);
+    CHECK(read_saver_value().data == sentinel);
+  }
+  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\SETUP98.EXE");
 }
 
 // Process ids of the processes that pid started and that still run.

@@ -9,6 +9,8 @@
 #include "scene/scene.h"
 #include "tests/wine-unit/host_test_support.h"
 
+#include <GL/gl.h>
+
 namespace {
 
 struct InputCase {
@@ -26,9 +28,22 @@ const InputCase input_cases[] = {
     {"middle button down", WM_MBUTTONDOWN, 0, true},
     {"activation lost", WM_ACTIVATEAPP, 0, true},
     {"suspend request", WM_POWER, 3, true},
-    {"power broadcast 0", WM_POWERBROADCAST, 0, true},
-    {"power broadcast suspend", WM_POWERBROADCAST, PBT_APMSUSPEND, true},
-    {"power broadcast resume", WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, true},
+    // The machine is going to sleep, or a user has woken it.
+    {"power: query suspend", WM_POWERBROADCAST, PBT_APMQUERYSUSPEND, true},
+    {"power: query standby", WM_POWERBROADCAST, PBT_APMQUERYSTANDBY, true},
+    {"power: suspend", WM_POWERBROADCAST, PBT_APMSUSPEND, true},
+    {"power: standby", WM_POWERBROADCAST, PBT_APMSTANDBY, true},
+    {"power: resume from a critical suspend", WM_POWERBROADCAST, PBT_APMRESUMECRITICAL, true},
+    {"power: resume by a user", WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, true},
+    {"power: resume from standby", WM_POWERBROADCAST, PBT_APMRESUMESTANDBY, true},
+    // A laptop's power changes while nobody is there.
+    {"power: suspend query failed", WM_POWERBROADCAST, PBT_APMQUERYSUSPENDFAILED, false},
+    {"power: standby query failed", WM_POWERBROADCAST, PBT_APMQUERYSTANDBYFAILED, false},
+    {"power: battery low", WM_POWERBROADCAST, PBT_APMBATTERYLOW, false},
+    {"power: status change (charger, battery)", WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, false},
+    {"power: OEM event", WM_POWERBROADCAST, PBT_APMOEMEVENT, false},
+    {"power: automatic resume", WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, false},
+    {"power: power setting change", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, false},
     {"activation gained", WM_ACTIVATEAPP, 1, false},
     {"power 1", WM_POWER, 1, false},
     {"power 2", WM_POWER, 2, false},
@@ -186,6 +201,74 @@ TEST_CASE("frames are drawn on timer ticks until closing is allowed") {
   for (int i = 0; i < 5; ++i) CHECK(SendMessageA(saver.window, WM_TIMER, 1, 0) == 0);
   CHECK(tilt_angle == frozen);
   close_test_saver(saver);
+}
+
+TEST_CASE("monitor_views: each monitor less the window's origin, clipped to the window") {
+  struct row {
+    const char* layout;
+    RECT screen;
+    std::vector<RECT> monitors;
+    std::vector<RECT> views;
+  };
+  const row rows[] = {
+      {"one monitor", {0, 0, 1024, 768}, {{0, 0, 1024, 768}}, {{0, 0, 1024, 768}}},
+      {"the second right of the primary",
+       {0, 0, 1824, 768},
+       {{0, 0, 1024, 768}, {1024, 0, 1824, 600}},
+       {{0, 0, 1024, 768}, {1024, 0, 1824, 600}}},
+      {"the second left of the primary and lower",
+       {-800, 0, 1024, 768},
+       {{0, 0, 1024, 768}, {-800, 100, 0, 700}},
+       {{800, 0, 1824, 768}, {0, 100, 800, 700}}},
+      {"a monitor partly and one wholly outside the window",
+       {0, 0, 1024, 768},
+       {{1000, -10, 1100, 300}, {2000, 0, 2400, 300}},
+       {{1000, 0, 1024, 300}}},
+  };
+  for (const row& r : rows) {
+    CAPTURE(r.layout);
+    RECT views[4];
+    int count = monitor_views(r.monitors.data(), (int)r.monitors.size(), r.screen, views, 4);
+    REQUIRE(count == (int)r.views.size());
+    for (int i = 0; i < count; i++) CHECK(EqualRect(&views[i], &r.views[i]));
+  }
+  const RECT three[] = {{0, 0, 10, 10}, {10, 0, 20, 10}, {20, 0, 30, 10}};
+  RECT views[2];
+  CHECK(monitor_views(three, 3, RECT{0, 0, 30, 10}, views, 2) == 2);
+}
+
+TEST_CASE("several monitors: one step per tick, each view its own viewport and aspect ratio") {
+  // The test window is 320 x 240: a left monitor of 200 x 150 at its top and
+  // a right one of 120 x 190, 50 pixels lower.
+  const RECT views[] = {{0, 0, 200, 150}, {200, 50, 320, 240}};
+  struct row {
+    int views;
+    GLint viewport[4];  // after the tick: the last view drawn, y counted from the bottom
+    double aspect;
+  };
+  const row rows[] = {
+      {0, {0, 0, 320, 240}, 320.0 / 240.0},
+      {1, {0, 0, 320, 240}, 320.0 / 240.0},
+      {2, {200, 0, 120, 190}, 120.0 / 190.0},
+  };
+  for (const row& r : rows) {
+    CAPTURE(r.views);
+    set_scene_views(views, r.views);
+    TestSaver saver = open_test_saver(false);
+    REQUIRE(saver.window);
+    SendMessageA(saver.window, WM_TIMER, 1, 0);
+    // One step of the animation, however many views show it.
+    CHECK(tilt_angle == doctest::Approx(4.0 / 3.0).epsilon(1e-6));
+    CHECK(spin_angle == doctest::Approx(5.0 / 6.0).epsilon(1e-6));
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    for (int i = 0; i < 4; i++) CHECK(viewport[i] == r.viewport[i]);
+    GLdouble projection[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    CHECK(projection[5] / projection[0] == doctest::Approx(r.aspect));
+    close_test_saver(saver);
+  }
+  set_scene_views(nullptr, 0);
 }
 
 TEST_CASE("each frame yields the rest of the time slice first, until closing is allowed") {

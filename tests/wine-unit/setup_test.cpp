@@ -113,6 +113,16 @@ std::string sample_program_bytes() {
 HWND dialog_focus(HWND dialog) {
   return focus_of(dialog);
 }
+
+// The bytes of this program's own file, which the installer copies.
+std::string own_program_bytes() {
+  char path[MAX_PATH];
+  DWORD length = GetModuleFileNameA(NULL, path, sizeof path);
+  REQUIRE((length > 0 && length < sizeof path));
+  std::string bytes;
+  REQUIRE(read_file(path, bytes));
+  return bytes;
+}
 }  // namespace
 
 // ---------------------------------------------------------------- constants
@@ -311,6 +321,7 @@ TEST_CASE("copy_program_file: a full copy, or no target at all") {
     // ignores read-only files, so a folder in the target's place stands in.
     REQUIRE(CreateDirectoryA(target.c_str(), NULL));
     CHECK(copy_program_file(source.c_str(), target.c_str()) == install_access_denied);
+    CHECK(count_entries(dir) == 2);  // no new copy left beside it
     CHECK(RemoveDirectoryA(target.c_str()));
   }
   SUBCASE("the same file under the same name is never truncated") {
@@ -326,12 +337,14 @@ TEST_CASE("copy_program_file: a full copy, or no target at all") {
     REQUIRE(read_file(target, copy));
     CHECK(copy == bytes);
   }
-  SUBCASE("a write error midway removes the partial target") {
+  SUBCASE("a write error midway leaves the installed file as it was, with no new copy beside it") {
     REQUIRE(write_file(target, "old installed file"));
     copy_fault_after = 1000;
     CHECK(copy_program_file(source.c_str(), target.c_str()) == install_write_error);
     copy_fault_after = -1;
-    CHECK_FALSE(file_exists(target));
+    REQUIRE(read_file(target, copy));
+    CHECK(copy == "old installed file");
+    CHECK(count_entries(dir) == 2);
     REQUIRE(read_file(source, copy));
     CHECK(copy == bytes);
   }
@@ -354,8 +367,10 @@ TEST_CASE("describe_install_failure: says what failed and where, within its buff
        {"could not be copied to", target, "Access", "denied", "administrator rights",
         "\"Run as administrator\""}},
       {install_same_file, {"could not be copied to", target, "same file"}},
-      {install_read_error, {"could not be copied to", target, "Reading", source, "removed"}},
-      {install_write_error, {"could not be copied to", target, "Writing", "removed"}},
+      {install_read_error,
+       {"could not be copied to", target, "Reading", source, "removed", "left as it was"}},
+      {install_write_error, {"could not be copied to", target, "Writing", "removed", "left as it was"}},
+      {install_replace_failed, {"could not be copied to", target, "could not be replaced", "left as it was"}},
       {install_elevated_copy_failed, {"could not be copied to", target, "elevated copy", "without"}},
   };
   for (const row& r : rows) {
@@ -771,7 +786,11 @@ TEST_CASE("installer: Yes sets the saver and switches screen saving on; No and d
   std::string windows = dir + "\\WINDOWS";
   CreateDirectoryA(windows.c_str(), NULL);
   std::string target = windows + "\\Korvanthel.Scr";
+  std::string own_bytes = own_program_bytes();
   char short_target[MAX_PATH] = "";
+  // Argument zero names a file of other bytes, or none: the installer copies
+  // its own file all the same.
+  std::string no_file = dir + "\\gone.exe";
   struct row {
     const char* what;
     agreement_ending ending;
@@ -779,23 +798,30 @@ TEST_CASE("installer: Yes sets the saver and switches screen saving on; No and d
     unsigned timeout_before;
     bool saver_set;
     screen_saving after;
+    const std::string& argument_zero;
   };
   const row rows[] = {
-      {"Yes, no wait set", end_by_install, IDYES, 0, true, {"1", "600"}},
-      {"Yes, a wait of 5 minutes set", end_by_install, IDYES, 300, true, {"1", "300"}},
-      {"No", end_by_install, IDNO, 0, false, {"0", "0"}},
-      {"declined", end_by_exit, IDYES, 0, false, {"0", "0"}},
+      {"Yes, no wait set", end_by_install, IDYES, 0, true, {"1", "600"}, program},
+      {"Yes, a wait of 5 minutes set", end_by_install, IDYES, 300, true, {"1", "300"}, program},
+      {"Yes, argument zero names no file", end_by_install, IDYES, 0, true, {"1", "600"}, no_file},
+      {"No", end_by_install, IDNO, 0, false, {"0", "0"}, program},
+      {"declined", end_by_exit, IDYES, 0, false, {"0", "0"}, program},
   };
   for (const row& r : rows) {
     CAPTURE(r.what);
+    DeleteFileA(target.c_str());
     write_saver_value("sentinel");
     set_screen_saving(false, r.timeout_before);
     system_root root(windows.c_str());
-    argument_zero replaced(program.c_str());
+    argument_zero replaced(r.argument_zero.c_str());
     installer_run run = make_installer_run(r.ending, r.answer);
     run_installer_as(run);
     CHECK_FALSE(run.failure_seen);
     CHECK(run.question_seen == (r.ending == end_by_install));
+    if (run.question_seen) CHECK(run.question_text == "Set Korvanthel as the current screen saver?");
+    std::string installed;
+    CHECK(read_file(target, installed) == (r.ending == end_by_install));
+    if (r.ending == end_by_install) CHECK(installed == own_bytes);
     if (r.saver_set) {
       REQUIRE(GetShortPathNameA(target.c_str(), short_target, sizeof short_target) > 0);
       saver_value saved = read_saver_value();
@@ -848,25 +874,28 @@ TEST_CASE("installer: every failure is told, asks nothing and writes nothing") {
   CreateDirectoryA(windows.c_str(), NULL);
   std::string long_root = windows + "\\" + std::string(250, 'L');
   std::string missing_windows = dir + "\\NOWINDOWS";
+  std::string installed = windows + "\\Korvanthel.Scr";
   struct row {
     const char* what;
     const char* root;  // NULL: SystemRoot not set
-    std::string source;
     int fault_after;
+    bool installed_before;  // a copy installed earlier, which must stay as it was
     const char* told;
   };
   const row rows[] = {
-      {"SystemRoot not set", NULL, program, -1, "SystemRoot"},
-      {"target path too long", long_root.c_str(), program, -1, "too long"},
-      {"Windows directory missing", missing_windows.c_str(), program, -1, "could not be created"},
-      {"program file missing", windows.c_str(), dir + "\\gone.exe", -1, "could not be opened"},
-      {"write error midway", windows.c_str(), program, 4096, "Writing the copy failed"},
+      {"SystemRoot not set", NULL, -1, false, "SystemRoot"},
+      {"target path too long", long_root.c_str(), -1, false, "too long"},
+      {"Windows directory missing", missing_windows.c_str(), -1, false, "could not be created"},
+      {"write error midway", windows.c_str(), 4096, false, "Writing the new copy failed"},
+      {"write error midway over an installed copy", windows.c_str(), 4096, true, "left as it was"},
   };
   for (const row& r : rows) {
     CAPTURE(r.what);
+    DeleteFileA(installed.c_str());
+    if (r.installed_before) REQUIRE(write_file(installed, "installed earlier"));
     write_saver_value("sentinel");
     system_root root(r.root);
-    argument_zero replaced(r.source.c_str());
+    argument_zero replaced(program.c_str());
     copy_fault_after = r.fault_after;
     installer_run run = make_installer_run(end_by_install, IDYES);
     run_installer_as(run);
@@ -874,9 +903,12 @@ TEST_CASE("installer: every failure is told, asks nothing and writes nothing") {
     CHECK(run.failure_seen);
     CHECK(run.failure_text.find(r.told) != std::string::npos);
     CHECK_FALSE(run.question_seen);
-    CHECK(count_entries(windows) == 0);
+    CHECK(count_entries(windows) == (r.installed_before ? 1 : 0));
+    std::string after;
+    if (r.installed_before) CHECK((read_file(installed, after) && after == "installed earlier"));
     CHECK(read_saver_value().data == std::string("sentinel", 9));
   }
+  DeleteFileA(installed.c_str());
   std::string still;
   REQUIRE(read_file(program, still));
   CHECK(still == bytes);
