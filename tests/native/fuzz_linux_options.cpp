@@ -10,7 +10,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "x11/options.h"
+#include "linux/options.h"
 
 static void require(bool condition) {
   if (!condition) abort();
