@@ -115,9 +115,9 @@ deb:
 VERSION := $(shell cat VERSION)
 DEB_ARCH := $(shell dpkg --print-architecture)
 dist: bootstrap windows deb web
-	scripts/make-dist build/dist build/windows/Korvanthel.scr build/deb/korvanthel-x11_$(VERSION)_$(DEB_ARCH).deb
+	scripts/make-dist build/dist build/windows/Korvanthel.scr build/deb/korvanthel_$(VERSION)_$(DEB_ARCH).deb
 	scripts/make-web-dist build/dist/web build/web build/dist/Korvanthel-$(VERSION)-win32.zip \
-	  build/dist/korvanthel-x11_$(VERSION)_$(DEB_ARCH).deb
+	  build/dist/korvanthel_$(VERSION)_$(DEB_ARCH).deb
 
 clean:
 	rm -rf build

@@ -62,6 +62,7 @@ endif()
 # programs as built, and the Linux edition's system tests run in this tree.
 if(NOT KORV_SANITIZE)
   add_subdirectory(tests/x11-system)
+  add_subdirectory(tests/wayland)
   add_subdirectory(bench)
   add_subdirectory(bench/linux)
 endif()

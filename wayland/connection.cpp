@@ -5,6 +5,7 @@
 #include <wayland-client.h>
 
 #include <cerrno>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +18,9 @@
 static wayland_connection state;
 const wayland_connection& wayland = state;
 static output_state outputs[max_outputs];
+// What libwayland last said: kept, so that a failure is told in one line of
+// the program's own that includes it.
+static char library_said[200];
 
 const output_state& output_at(int index) {
   return outputs[index];
@@ -124,13 +128,26 @@ static const wl_registry_listener registry_listener = {on_global, on_global_remo
 
 // --- the connection ----------------------------------------------------------------
 
+// libwayland's messages, one line kept without its end and prefix.
+static void keep_library_message(const char* format, va_list args) {
+  std::vsnprintf(library_said, sizeof library_said, format, args);
+  for (char* p = library_said; *p; p++)
+    if (*p == '\n') *p = '\0';
+  const char* prefix = "error: ";
+  size_t n = std::strlen(prefix);
+  if (!std::strncmp(library_said, prefix, n))
+    std::memmove(library_said, library_said + n, std::strlen(library_said) - n + 1);
+}
+
 bool connect_compositor() {
+  wl_log_set_handler_client(keep_library_message);
   const char* name = std::getenv("WAYLAND_DISPLAY");
   state.name = name && *name ? name : "wayland-0";
   state.display = wl_display_connect(nullptr);
   if (!state.display) {
-    std::fprintf(stderr, "korvanthel: cannot connect to the Wayland compositor '%s'%s\n", state.name,
-                 name && *name ? "" : " (WAYLAND_DISPLAY is not set)");
+    std::fprintf(stderr, "korvanthel: cannot connect to the Wayland compositor '%s'%s%s%s\n", state.name,
+                 name && *name ? "" : " (WAYLAND_DISPLAY is not set)", library_said[0] ? ": " : "",
+                 library_said);
     return false;
   }
   state.registry = wl_display_get_registry(state.display);
