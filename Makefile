@@ -96,6 +96,8 @@ bench: bootstrap build web
 	@bench/x11/run build/native
 	@# The Linux edition's frame loop once more with the no-op renderer.
 	@GALLIUM_NOOP=1 bench/x11/run build/native
+	@# The Wayland road beside the X11 road, and its cost while its output shows nothing.
+	@bench/wayland/run build/native
 	@bench/web/run build/web build/native
 
 # The Linux edition's Debian package, built by dpkg-buildpackage from a clean

@@ -7,7 +7,7 @@ source "$(dirname "$0")/lib.sh"
 # A panel (swaybar) in a colour of its own, and windows whose borders and
 # title bars have it too: where that colour shows, something is not covered.
 marked=#ff00ff
-marked_session=('bar {' 'position top' "colors { background $marked }" '}'
+marked_session=('bar {' 'position top' 'colors {' "background $marked" '}' '}'
   "client.focused $marked $marked #ffffff $marked $marked"
   "client.unfocused $marked $marked #ffffff $marked $marked"
   'default_border normal 10')
