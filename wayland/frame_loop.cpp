@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 
 #include "linux/frame_policy.h"
 #include "linux/meter_font.h"
@@ -29,8 +30,10 @@ static bool scene_ready;  // init_scene has run in the context
 static bool show_meter;   // -fps
 static long long step;    // the animation's steps so far
 
+static bool drawing_failed;  // the context could not be made current on a view (said on stderr)
+
 static bool should_stop() {
-  return stop_signal() || input_ends_run() || own_view_closed();
+  return stop_signal() || input_ends_run() || own_view_closed() || view_failed() || drawing_failed;
 }
 
 static bool any_view_ready() {
@@ -43,7 +46,7 @@ static bool any_view_ready() {
 // that view current; the meter's font is sized for it.
 static void set_up_scene(int i) {
   const view_state& v = view_at(i);
-  make_current(v.egl_surface);
+  if (!make_current(v.egl_surface)) return;  // draw_view tells
   init_scene(v.width * v.scale, v.height * v.scale);
   if (show_meter) {
     set_meter_font_pixel_size((v.width >= 480 ? 2 : 1) * v.scale);
@@ -55,7 +58,12 @@ static void set_up_scene(int i) {
 // Draws the current step into view `i` and shows it.
 static void draw_view(int i) {
   const view_state& v = view_at(i);
-  if (!make_current(v.egl_surface)) return;
+  if (!make_current(v.egl_surface)) {
+    std::fprintf(stderr, "korvanthel: cannot make the OpenGL context current on a surface (EGL error 0x%x)\n",
+                 eglGetError());
+    drawing_failed = true;
+    return;
+  }
   int width = v.width * v.scale, height = v.height * v.scale;
   // One context for every view: each switch sets the view's viewport and
   // projection again.
@@ -157,7 +165,7 @@ int run_wayland_saver(const saver_options* options) {
       if (!frame_begins(&start)) break;
       step_frame();
       step++;
-      for (int i = 0; i < max_views; i++)
+      for (int i = 0; i < max_views && !drawing_failed; i++)
         if (view_ready(i)) draw_view(i);
       frame_ends(start);
       wake = next_frame_wake();
@@ -166,7 +174,8 @@ int run_wayland_saver(const saver_options* options) {
     }
     wait_for_events(any_view_ready() ? wake : -1);
   }
+  bool failed = view_failed() || drawing_failed;
   close_everything();
   end_by_stop_signal();
-  return 0;
+  return failed ? 1 : 0;
 }

@@ -30,6 +30,7 @@ static view_objects objects[max_views];
 static bool saver;              // the views are the saver's, one per output
 static bool saver_with_layers;  // the saver's views are layer surfaces (else full-screen toplevels)
 static bool own_closed;
+static bool surface_failed;  // a view's window or EGL surface could not be made
 
 const view_state& view_at(int index) {
   return views[index];
@@ -41,6 +42,10 @@ bool view_ready(int index) {
 
 bool own_view_closed() {
   return own_closed;
+}
+
+bool view_failed() {
+  return surface_failed;
 }
 
 // The slot of the view whose listeners got `data` (its view_state).
@@ -63,7 +68,10 @@ static void take_size(int i, int width, int height, int scale) {
   v.scale = scale;
   if (!o.egl_window) {
     o.egl_window = wl_egl_window_create(o.surface, width * scale, height * scale);
+    if (!o.egl_window)
+      std::fprintf(stderr, "korvanthel: cannot make a window for EGL on a Wayland surface\n");
     v.egl_surface = o.egl_window ? create_egl_surface(o.egl_window) : EGL_NO_SURFACE;
+    if (v.egl_surface == EGL_NO_SURFACE) surface_failed = true;
   } else if (changed) {
     wl_egl_window_resize(o.egl_window, width * scale, height * scale, 0, 0);
   }

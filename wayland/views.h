@@ -44,5 +44,8 @@ void frame_shown(int index, long long step);
 // True once the window of its own was closed by the compositor (its close
 // button, or the compositor's close).
 bool own_view_closed();
+// True once a view's window or EGL surface could not be made (said on
+// stderr): the run ends with exit code 1.
+bool view_failed();
 // Destroys every view.
 void close_views();
