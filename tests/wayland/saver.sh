@@ -29,10 +29,12 @@ case_one_output() {
   [ "$(colour_pixels "$marked")" -gt 10000 ] || fail_now "the panel and the window's border do not show"
   start saver -overlay
   covered HEADLESS-1
-  kill -TERM "$PID_saver"
-  expect_end saver "signal 15"
+  # The overlay takes the keys from the window that had them.
+  press space
+  expect_end saver "exit 0"
+  still_running "$PID_window" || fail "the window took the key"
   wait_until "$PATIENCE" test "$(colour_pixels "$marked")" -gt 10000 || fail "the panel is not back after the saver"
-  pass "one output: the scene above a window and a panel, the whole output covered"
+  pass "one output: the scene above a window and a panel, the whole output covered, the keys its own"
 }
 
 # Two outputs of different sizes, side by side: the scene on each.
@@ -42,7 +44,18 @@ case_two_outputs() {
   [ "$(output_rect HEADLESS-2)" = "1024 0 800 600" ] || fail_now "HEADLESS-2 is at $(output_rect HEADLESS-2)"
   start saver -overlay
   covered HEADLESS-1 HEADLESS-2
-  pass "two outputs, 1024 x 768 and 800 x 600: the scene on each"
+  kill -TERM "$PID_saver"
+  expect_end saver "signal 15"
+  # One step per period, whatever the number of outputs: with a period of
+  # 10 s the outputs show one step, the same for a second.
+  start slow -overlay -delay 10000000
+  wait_until "$PATIENCE" counted blue+green 1000 region_colours 1024 0 800 600 || fail_now "nothing on HEADLESS-2"
+  wait_until "$PATIENCE" counted blue+green 1000 region_colours 0 0 1024 768 || fail_now "nothing on HEADLESS-1"
+  grim "$KIT_TMP/first.png"
+  sleep 1
+  grim "$KIT_TMP/second.png"
+  check_eq "no new step within the period" 0 "$(compare -metric AE "$KIT_TMP/first.png" "$KIT_TMP/second.png" null: 2>&1)"
+  pass "two outputs, 1024 x 768 and 800 x 600: the scene on each, one step per period"
 }
 
 # An output added while it runs gets a surface, one removed loses its own,
@@ -86,7 +99,7 @@ case_click() {
 
 case_motion() {
   start_compositor sway
-  start saver -overlay
+  WAYLAND_DEBUG=1 start saver -overlay
   covered HEADLESS-1
   pointer_start
   pointer_do wait 300
@@ -96,7 +109,9 @@ case_motion() {
   still_running "$PID_saver" || fail_now "a move of 4 pixels ended it: $(cat "$KIT_TMP/saver.err")"
   pointer_do move 0 -1
   expect_end saver "exit 0"
-  pass "a move of 4 pixels leaves it running, one more ends it with exit code 0"
+  # No cursor over it (libwayland's protocol log).
+  grep -q 'wl_pointer@[0-9]*\.set_cursor([0-9]*, nil, 0, 0)' "$KIT_TMP/saver.err" || fail "the cursor was not hidden"
+  pass "a move of 4 pixels leaves it running, one more ends it with exit code 0; no cursor over it"
 }
 
 # SIGTERM (a daemon's stop), SIGINT and SIGHUP end it by that same signal.
