@@ -26,14 +26,13 @@
 #include "wayland/seat_input.h"
 #include "wayland/views.h"
 
-static bool scene_ready;  // init_scene has run in the context
-static bool show_meter;   // -fps
-static long long step;    // the animation's steps so far
-
+static bool scene_ready;     // init_scene has run in the context
+static bool show_meter;      // -fps
+static long long step;       // the animation's steps so far
 static bool drawing_failed;  // the context could not be made current on a view (said on stderr)
 
 static bool should_stop() {
-  return stop_signal() || input_ends_run() || own_view_closed() || view_failed() || drawing_failed;
+  return stop_signal() || input_ends_run() || window_closed() || view_failed() || drawing_failed;
 }
 
 static bool any_view_ready() {

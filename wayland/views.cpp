@@ -29,8 +29,8 @@ static view_state views[max_views];
 static view_objects objects[max_views];
 static bool saver;              // the views are the saver's, one per output
 static bool saver_with_layers;  // the saver's views are layer surfaces (else full-screen toplevels)
-static bool own_closed;
-static bool surface_failed;  // a view's window or EGL surface could not be made
+static bool close_asked;        // the compositor asked to close a window
+static bool surface_failed;     // a view's window or EGL surface could not be made
 
 const view_state& view_at(int index) {
   return views[index];
@@ -40,8 +40,8 @@ bool view_ready(int index) {
   return views[index].used && views[index].configured && !views[index].waiting;
 }
 
-bool own_view_closed() {
-  return own_closed;
+bool window_closed() {
+  return close_asked;
 }
 
 bool view_failed() {
@@ -75,7 +75,8 @@ static void take_size(int i, int width, int height, int scale) {
   } else if (changed) {
     wl_egl_window_resize(o.egl_window, width * scale, height * scale, 0, 0);
   }
-  wl_surface_set_buffer_scale(o.surface, scale);
+  if (wl_surface_get_version(o.surface) >= WL_SURFACE_SET_BUFFER_SCALE_SINCE_VERSION)
+    wl_surface_set_buffer_scale(o.surface, scale);
   v.configured = v.egl_surface != EGL_NO_SURFACE;
 }
 
@@ -151,9 +152,8 @@ static void on_toplevel_configure(void* data, xdg_toplevel*, int32_t width, int3
 }
 
 static void on_toplevel_close(void* data, xdg_toplevel*) {
-  int i = index_of(data);
-  objects[i].closed = true;
-  if (views[i].output < 0) own_closed = true;
+  objects[index_of(data)].closed = true;
+  close_asked = true;
 }
 
 static void on_configure_bounds(void*, xdg_toplevel*, int32_t, int32_t) {}
@@ -271,6 +271,7 @@ bool open_own_view(int width, int height) {
     return false;
   }
   int i = new_view(-1);
+  if (i < 0) return false;
   objects[i].wanted_width = width;
   objects[i].wanted_height = height;
   new_toplevel(i);

@@ -41,9 +41,10 @@ void sync_views();
 // The view is about to show a frame: asks the compositor to tell when it is
 // shown (until then the view waits) and marks the step it shows.
 void frame_shown(int index, long long step);
-// True once the window of its own was closed by the compositor (its close
-// button, or the compositor's close).
-bool own_view_closed();
+// True once the compositor asked to close a window: the window of its own
+// (its close button, or the compositor's close), or a full-screen window of
+// the saver where there is no layer shell. The run ends then.
+bool window_closed();
 // True once a view's window or EGL surface could not be made (said on
 // stderr): the run ends with exit code 1.
 bool view_failed();
