@@ -17,8 +17,11 @@ static bool egl_failed(const char* what) {
   return false;
 }
 
-// The first config with 8-bit red, green and blue, no alpha (so that the
-// compositor shows the surface opaque) and the deepest depth buffer offered.
+// A config like the X11 road's visual: 8 bits of red, green and blue, no
+// alpha (so that the compositor shows the surface opaque), no multisampling,
+// and a depth buffer of 24 bits where there is one, the deepest otherwise.
+// (eglChooseConfig lists 10-bit configs first, which cost more to draw and
+// hand the compositor XRGB2101010 buffers.)
 static bool choose_config() {
   const EGLint wanted[] = {EGL_SURFACE_TYPE,
                            EGL_WINDOW_BIT,
@@ -33,21 +36,28 @@ static bool choose_config() {
                            EGL_DEPTH_SIZE,
                            1,
                            EGL_NONE};
-  EGLConfig configs[64];
+  EGLConfig configs[128];
   EGLint count = 0;
-  if (!eglChooseConfig(egl_display, wanted, configs, 64, &count)) return egl_failed("eglChooseConfig");
-  EGLint best_depth = 0;
+  if (!eglChooseConfig(egl_display, wanted, configs, 128, &count)) return egl_failed("eglChooseConfig");
+  int best_score = 0;
   for (EGLint i = 0; i < count; i++) {
-    EGLint alpha = 0, depth = 0;
+    EGLint red = 0, green = 0, blue = 0, alpha = 0, samples = 0, depth = 0;
+    eglGetConfigAttrib(egl_display, configs[i], EGL_RED_SIZE, &red);
+    eglGetConfigAttrib(egl_display, configs[i], EGL_GREEN_SIZE, &green);
+    eglGetConfigAttrib(egl_display, configs[i], EGL_BLUE_SIZE, &blue);
     eglGetConfigAttrib(egl_display, configs[i], EGL_ALPHA_SIZE, &alpha);
+    eglGetConfigAttrib(egl_display, configs[i], EGL_SAMPLES, &samples);
     eglGetConfigAttrib(egl_display, configs[i], EGL_DEPTH_SIZE, &depth);
-    if (alpha == 0 && depth > best_depth) {
-      best_depth = depth;
+    if (red != 8 || green != 8 || blue != 8 || alpha != 0 || samples != 0 || depth <= 0) continue;
+    int score = depth == 24 ? 1000 : depth;
+    if (score > best_score) {
+      best_score = score;
       egl_config = configs[i];
     }
   }
-  if (best_depth > 0) return true;
-  std::fprintf(stderr, "korvanthel: no EGL config with desktop OpenGL, opaque RGB and a depth buffer\n");
+  if (best_score > 0) return true;
+  std::fprintf(stderr,
+               "korvanthel: no EGL config with desktop OpenGL, opaque 8-bit RGB and a depth buffer\n");
   return false;
 }
 

@@ -155,8 +155,9 @@ case_enabling_line() {
 }
 
 # At an output's scale of 2, the surface's buffers have twice its size in
-# each direction (libwayland's protocol log, WAYLAND_DEBUG), and the scene
-# fills the output.
+# each direction (libwayland's protocol log, WAYLAND_DEBUG), in opaque 8-bit
+# RGB (wl_shm's format 1, xrgb8888: the X11 road's depth, not the 10-bit
+# buffers EGL offers first), and the scene fills the output.
 case_scaled_output() {
   start_compositor sway 'output HEADLESS-1 scale 2'
   WAYLAND_DEBUG=1 start saver -overlay
@@ -164,11 +165,11 @@ case_scaled_output() {
   wait_for_scene "$PATIENCE" "blue 200 green 200 red 80 white 20" region_colours 0 0 1024 768 ||
     fail_now "the scene is not on the output"
   grep -q 'wl_surface@[0-9]*\.set_buffer_scale(2)' "$KIT_TMP/saver.err" || fail "no buffer scale of 2"
-  grep -q 'create_buffer(new id wl_buffer@[0-9]*, [0-9]*, 1024, 768,' "$KIT_TMP/saver.err" ||
-    fail "no buffer of 1024 x 768 pixels for the 512 x 384 output"
+  grep -q 'create_buffer(new id wl_buffer@[0-9]*, [0-9]*, 1024, 768, 4096, 1)' "$KIT_TMP/saver.err" ||
+    fail "no buffer of 1024 x 768 pixels in xrgb8888 for the 512 x 384 output: $(grep -m1 create_buffer "$KIT_TMP/saver.err")"
   kill -TERM "$PID_saver"
   expect_end saver "signal 15"
-  pass "at scale 2 the saver draws 1024 x 768 pixels for the 512 x 384 output"
+  pass "at scale 2 the saver draws 1024 x 768 pixels of 8-bit RGB for the 512 x 384 output"
 }
 
 # A window of its own: titled Korvanthel, q, Q and Escape end it and no other
