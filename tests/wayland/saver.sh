@@ -12,13 +12,17 @@ marked_session=('bar {' 'position top' 'colors {' "background $marked" '}' '}'
   "client.unfocused $marked $marked #ffffff $marked $marked"
   'default_border normal 10')
 
-# The saver is on and covers every output: the scene's colours in each, the
-# marked colour nowhere.
+# The saver is on and covers every output: the marked colour nowhere (the
+# window before it shows the scene's colours too), then the scene's colours
+# in each output.
 covered() {
   local output
+  wait_until "$PATIENCE" nothing_marked || fail_now "the marked colour still shows: $(colour_pixels "$marked") pixels"
   for output in "$@"; do scene_on "$output" || fail_now "the scene is not on $output"; done
   check_eq "nothing shows beside the saver" 0 "$(colour_pixels "$marked")"
 }
+
+nothing_marked() { [ "$(colour_pixels "$marked")" = 0 ]; }
 
 # The saver on one output, over a panel and a window opened before it.
 case_one_output() {
