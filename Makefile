@@ -98,6 +98,8 @@ bench: bootstrap build web
 	@GALLIUM_NOOP=1 bench/x11/run build/native
 	@# The Linux edition's CPU per frame before the angles were kept within 720 degrees (66d23af) and now.
 	@bench/x11/before-after 66d23af build/native
+	@# The Wayland road beside the X11 road, and its cost while its output shows nothing.
+	@bench/wayland/run build/native
 	@bench/web/run build/web build/native
 
 # The Linux edition's Debian package, built by dpkg-buildpackage from a clean
@@ -117,9 +119,9 @@ deb:
 VERSION := $(shell cat VERSION)
 DEB_ARCH := $(shell dpkg --print-architecture)
 dist: bootstrap windows deb web
-	scripts/make-dist build/dist build/windows/Korvanthel.scr build/deb/korvanthel-x11_$(VERSION)_$(DEB_ARCH).deb
+	scripts/make-dist build/dist build/windows/Korvanthel.scr build/deb/korvanthel_$(VERSION)_$(DEB_ARCH).deb
 	scripts/make-web-dist build/dist/web build/web build/dist/Korvanthel-$(VERSION)-win32.zip \
-	  build/dist/korvanthel-x11_$(VERSION)_$(DEB_ARCH).deb
+	  build/dist/korvanthel_$(VERSION)_$(DEB_ARCH).deb
 
 clean:
 	rm -rf build

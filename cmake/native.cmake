@@ -1,8 +1,8 @@
 # Native tree: the portable core against Mesa, its tests, tools and benchmarks;
-# with KORV_X11_ONLY the core and the Linux edition alone.
+# with KORV_LINUX_ONLY the core and the Linux edition alone.
 find_package(OpenGL REQUIRED COMPONENTS OpenGL)
 find_library(GLU_LIBRARY GLU REQUIRED)
-if(NOT KORV_X11_ONLY)
+if(NOT KORV_LINUX_ONLY)
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(OSMESA REQUIRED IMPORTED_TARGET osmesa)
   find_package(PNG REQUIRED)
@@ -21,8 +21,9 @@ if(KORV_SANITIZE)
 endif()
 
 # The core library itself names no GL backend: each program links exactly one
-# (OSMesa for the tools, tests and benchmarks, libGL and GLX for the X11
-# program), since OSMesa and libGL in one process only work by accident.
+# (OSMesa for the tools, tests and benchmarks, libGL with GLX and EGL for the
+# Linux program), since OSMesa and libGL in one process only work by
+# accident.
 # The core's native-only part: the surface mesh draws from arrays and buffer
 # objects (OpenGL 1.5), which the Windows program never uses and whose
 # functions its OpenGL 1.1 headers lack.
@@ -34,8 +35,11 @@ if(KORV_SANITIZE)
   target_sources(korv_core INTERFACE ${CMAKE_SOURCE_DIR}/tests/native/sanitizer_defaults.cpp)
 endif()
 
-if(KORV_X11_ONLY)
+# The Linux edition: its two hosts and the room they share, with the program.
+if(KORV_LINUX_ONLY)
   add_subdirectory(x11)
+  add_subdirectory(wayland)
+  add_subdirectory(linux)
   return()
 endif()
 
@@ -45,6 +49,8 @@ target_include_directories(korv_command_scan PUBLIC ${CMAKE_SOURCE_DIR})
 
 add_subdirectory(tools)
 add_subdirectory(x11)
+add_subdirectory(wayland)
+add_subdirectory(linux)
 # The test kit first: the other test folders register their tests with its functions.
 add_subdirectory(tests/kit)
 add_subdirectory(tests/native)
@@ -56,6 +62,7 @@ endif()
 # programs as built, and the Linux edition's system tests run in this tree.
 if(NOT KORV_SANITIZE)
   add_subdirectory(tests/x11-system)
+  add_subdirectory(tests/wayland)
   add_subdirectory(bench)
-  add_subdirectory(bench/x11)
+  add_subdirectory(bench/linux)
 endif()

@@ -15,7 +15,7 @@
 #include "web/gl_subset.h"
 #include "web/pacing.h"
 #include "web/page_parameters.h"
-#include "x11/pacing.h"
+#include "linux/pacing.h"
 
 static const char canvas[] = "#scene";
 

@@ -1,15 +1,12 @@
-// The frame-rate overlay: white text on a black box in the lower left corner.
-// The X server draws the two lines in the font into a one-bit picture when
-// their text changes (about once a second), which becomes a texture; each
-// frame then draws one textured rectangle. (A bitmap per glyph, or one
-// bitmap for the whole text, costs the renderer a texture upload per frame.)
+// The frame-rate overlay's text in an X server font: the server draws the two
+// lines into a one-bit pixmap, which is read back as the overlay's picture.
 #include "x11/fps_overlay.h"
 
-#include <GL/gl.h>
 #include <X11/Xutil.h>
 
 #include <cstring>
-#include <vector>
+
+#include "linux/meter_overlay.h"
 
 const char* const overlay_fonts[] = {"-misc-fixed-bold-r-normal--18-*-*-*-*-*-iso8859-1", "9x15bold", "fixed",
                                      nullptr};
@@ -21,160 +18,55 @@ const char* const small_overlay_fonts[] = {"-misc-fixed-medium-r-normal--10-*-*-
 static Display* font_display;
 static XFontStruct* font;
 
-// The text last drawn and its picture: a texture of texture_side x
-// texture_side texels (a power of two), whose lower left text_width x
-// text_height are the text, opaque where the glyphs are.
-static const int max_line = 64;
-static char shown_line1[max_line], shown_line2[max_line];
-static GLuint text_texture;
-static bool text_ready;
-static int text_width, text_height, texture_width, texture_height;
+static int line_height() {
+  return font->ascent + font->descent + 2;
+}
+
+// Paints both lines into a one-bit pixmap on the server and reads it back.
+static bool paint_in_server_font(const char* line1, const char* line2, text_picture* picture) {
+  int n1 = (int)std::strlen(line1), n2 = (int)std::strlen(line2);
+  int w1 = XTextWidth(font, line1, n1), w2 = XTextWidth(font, line2, n2);
+  int width = w1 > w2 ? w1 : w2, height = font->ascent + line_height() + font->descent;
+  picture->width = width;
+  picture->height = height;
+  if (width <= 0) return false;
+  Pixmap pixmap =
+      XCreatePixmap(font_display, DefaultRootWindow(font_display), (unsigned)width, (unsigned)height, 1);
+  GC gc = XCreateGC(font_display, pixmap, 0, nullptr);
+  XSetFont(font_display, gc, font->fid);
+  XSetForeground(font_display, gc, 0);
+  XFillRectangle(font_display, pixmap, gc, 0, 0, (unsigned)width, (unsigned)height);
+  XSetForeground(font_display, gc, 1);
+  XDrawString(font_display, pixmap, gc, 0, font->ascent, line1, n1);
+  XDrawString(font_display, pixmap, gc, 0, font->ascent + line_height(), line2, n2);
+  XImage* image = XGetImage(font_display, pixmap, 0, 0, (unsigned)width, (unsigned)height, 1, XYPixmap);
+  if (image) {
+    picture->pixels.assign((size_t)width * height, 0);
+    for (int y = 0; y < height; y++)
+      for (int x = 0; x < width; x++) picture->pixels[(size_t)y * width + x] = XGetPixel(image, x, y) != 0;
+    XDestroyImage(image);
+  }
+  XFreeGC(font_display, gc);
+  XFreePixmap(font_display, pixmap);
+  return image != nullptr;
+}
 
 bool overlay_open(Display* display, const char* const* names) {
   overlay_close();
   for (const char* const* name = names; !font && *name; name++) font = XLoadQueryFont(display, *name);
   if (!font) return false;
   font_display = display;
-  shown_line1[0] = shown_line2[0] = '\0';
-  text_ready = false;
-  text_width = text_height = texture_width = texture_height = 0;
-  glGenTextures(1, &text_texture);
+  meter_overlay_open(paint_in_server_font);
   return true;
 }
 
-static int line_height() {
-  return font->ascent + font->descent + 2;
-}
-
-// The line as it is shown: printable ASCII only, other bytes as '?', at
-// most max_line - 1 characters. Answers its length.
-static int printable(const char* line, char* out) {
-  int n = 0;
-  for (; line[n] && n < max_line - 1; n++) out[n] = (line[n] >= ' ' && line[n] <= '~') ? line[n] : '?';
-  out[n] = '\0';
-  return n;
-}
-
-static int power_of_two_at_least(int n) {
-  int p = 1;
-  while (p < n) p *= 2;
-  return p;
-}
-
-// Draws both lines into a one-bit pixmap on the server, reads it back and
-// loads it into text_texture: white, opaque where the glyphs are.
-static void render_text(const char* line1, const char* line2) {
-  int n1 = printable(line1, shown_line1), n2 = printable(line2, shown_line2);
-  int w1 = XTextWidth(font, shown_line1, n1), w2 = XTextWidth(font, shown_line2, n2);
-  text_width = w1 > w2 ? w1 : w2;
-  text_height = font->ascent + line_height() + font->descent;
-  text_ready = false;
-  if (text_width <= 0) return;
-  Pixmap pixmap = XCreatePixmap(font_display, DefaultRootWindow(font_display), (unsigned)text_width,
-                                (unsigned)text_height, 1);
-  GC gc = XCreateGC(font_display, pixmap, 0, nullptr);
-  XSetFont(font_display, gc, font->fid);
-  XSetForeground(font_display, gc, 0);
-  XFillRectangle(font_display, pixmap, gc, 0, 0, (unsigned)text_width, (unsigned)text_height);
-  XSetForeground(font_display, gc, 1);
-  XDrawString(font_display, pixmap, gc, 0, font->ascent, shown_line1, n1);
-  XDrawString(font_display, pixmap, gc, 0, font->ascent + line_height(), shown_line2, n2);
-  XImage* image =
-      XGetImage(font_display, pixmap, 0, 0, (unsigned)text_width, (unsigned)text_height, 1, XYPixmap);
-  if (image) {
-    // Luminance and alpha per texel; rows from the bottom up, as OpenGL
-    // counts them.
-    texture_width = power_of_two_at_least(text_width);
-    texture_height = power_of_two_at_least(text_height);
-    std::vector<GLubyte> texels((size_t)texture_width * texture_height * 2, 0);
-    for (int y = 0; y < text_height; y++) {
-      GLubyte* row = &texels[(size_t)(text_height - 1 - y) * texture_width * 2];
-      for (int x = 0; x < text_width; x++)
-        if (XGetPixel(image, x, y)) row[2 * x] = row[2 * x + 1] = 255;
-    }
-    XDestroyImage(image);
-    glPushAttrib(GL_TEXTURE_BIT);
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-    glBindTexture(GL_TEXTURE_2D, text_texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE_ALPHA, texture_width, texture_height, 0, GL_LUMINANCE_ALPHA,
-                 GL_UNSIGNED_BYTE, texels.data());
-    glPopClientAttrib();
-    glPopAttrib();
-    text_ready = true;
-  }
-  XFreeGC(font_display, gc);
-  XFreePixmap(font_display, pixmap);
-}
-
-static bool text_changed(const char* line1, const char* line2) {
-  char shown[max_line];
-  printable(line1, shown);
-  if (std::strcmp(shown, shown_line1) != 0) return true;
-  printable(line2, shown);
-  return std::strcmp(shown, shown_line2) != 0;
-}
-
 void overlay_draw(int width, int height, const char* line1, const char* line2) {
-  if (!font) return;
-  if (text_changed(line1, line2)) render_text(line1, line2);
-  glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_TRANSFORM_BIT | GL_VIEWPORT_BIT | GL_DEPTH_BUFFER_BIT |
-               GL_TEXTURE_BIT | GL_COLOR_BUFFER_BIT);
-  glDisable(GL_LIGHTING);
-  glDisable(GL_DEPTH_TEST);
-  glDisable(GL_TEXTURE_2D);
-  glViewport(0, 0, width, height);
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  glOrtho(0, width, 0, height, -1, 1);
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
-
-  // The second line's baseline 8 pixels plus the descent above the bottom,
-  // the first line's one line higher; a black box 4 pixels around both, so
-  // that the text reads on every part of the scene.
-  int x = 8, bottom = 8;
-  glColor3f(0.0f, 0.0f, 0.0f);
-  glRecti(x - 4, bottom - 4, x + text_width + 4, bottom + text_height + 4);
-  if (text_ready) {
-    // Texel for pixel: the rectangle's corners on pixel corners, nearest
-    // filtering, only the opaque texels drawn.
-    glBindTexture(GL_TEXTURE_2D, text_texture);
-    glEnable(GL_TEXTURE_2D);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    glEnable(GL_ALPHA_TEST);
-    glAlphaFunc(GL_GREATER, 0.5f);
-    GLfloat s = (GLfloat)text_width / texture_width, t = (GLfloat)text_height / texture_height;
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0);
-    glVertex2i(x, bottom);
-    glTexCoord2f(s, 0);
-    glVertex2i(x + text_width, bottom);
-    glTexCoord2f(s, t);
-    glVertex2i(x + text_width, bottom + text_height);
-    glTexCoord2f(0, t);
-    glVertex2i(x, bottom + text_height);
-    glEnd();
-  }
-
-  glPopMatrix();
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glPopAttrib();  // restores the matrix mode, the viewport and the enables
+  if (font) meter_overlay_draw(width, height, line1, line2);
 }
 
 void overlay_close() {
   if (!font) return;
-  glDeleteTextures(1, &text_texture);
-  text_texture = 0;
-  text_ready = false;
+  meter_overlay_close();
   XFreeFont(font_display, font);
   font = nullptr;
   font_display = nullptr;

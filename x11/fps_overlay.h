@@ -1,5 +1,6 @@
-// The -fps overlay: frame rate and load in the lower left corner, drawn in an
-// X server font over the finished frame.
+// The -fps overlay of the X11 host: the meter's lines painted in an X server
+// font and drawn by the overlay that every native host shares
+// (linux/meter_overlay.h) over the finished frame.
 #pragma once
 
 #include <X11/Xlib.h>

@@ -7,7 +7,7 @@
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 
-#include "x11/options.h"
+#include "linux/options.h"
 
 // The X connection and the window the frames go to.
 struct x_target {

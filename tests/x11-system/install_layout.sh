@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# The installed layout: the program where the daemon looks for screen
-# savers, its settings description with the name, label, GL flag, command,
-# delay slider and frame-rate boolean the settings dialog reads, its manual
-# page where Debian's screen savers keep theirs, and the command that adds it
-# to a user's list (korvanthel-enable) with its page.
+# The installed layout: the program on PATH and a link to it where the
+# daemon looks for screen savers, its settings description with the name,
+# label, GL flag, command, delay slider and frame-rate boolean the settings
+# dialog reads, its manual page where Debian's screen savers keep theirs,
+# and the command that adds it to a user's list (korvanthel-enable) with its
+# page.
 #   install_layout.sh cmake BUILD_TREE
 #       what CMake's install rules install (`cmake --install` with DESTDIR and
 #       prefix /usr): those files, and for every program in /usr/bin its
-#       manual page in section 1, the pages uncompressed; nothing that
+#       manual page (section 1 for a command, 6x for the screen saver), the
+#       pages uncompressed; nothing that
 #       debhelper adds to the package (the copyright file, the changelog,
 #       compressed pages), so that no file comes from both
 #   install_layout.sh deb PACKAGE BUILD_TREE
@@ -24,7 +26,7 @@ cmake) tree=$2 ;;
 deb) package=$2 tree=$3 ;;
 *) fail_now "usage: install_layout.sh cmake BUILD_TREE | deb PACKAGE BUILD_TREE" ;;
 esac
-doc=usr/share/doc/korvanthel-x11
+doc=usr/share/doc/korvanthel
 
 # The files under a folder, one per line, sorted, without the folder.
 files_under() { (cd "$1" && find . -type f -o -type l | sed 's|^\./||' | sort); }
@@ -33,7 +35,7 @@ DESTDIR=$KIT_TMP/cmake cmake --install "$tree" --prefix /usr >/dev/null
 installed=$(files_under "$KIT_TMP/cmake")
 if [ "$mode" = cmake ]; then
   dest=$KIT_TMP/cmake
-  for want in usr/libexec/xscreensaver/korvanthel usr/share/xscreensaver/config/korvanthel.xml \
+  for want in usr/bin/korvanthel usr/libexec/xscreensaver/korvanthel usr/share/xscreensaver/config/korvanthel.xml \
     usr/share/man/man6/korvanthel.6x usr/bin/korvanthel-enable usr/share/man/man1/korvanthel-enable.1; do
     grep -qxF "$want" <<<"$installed" || fail "CMake does not install /$want"
   done
@@ -41,8 +43,9 @@ if [ "$mode" = cmake ]; then
     case $file in
     usr/libexec/xscreensaver/korvanthel | usr/share/xscreensaver/config/korvanthel.xml | usr/share/man/man6/korvanthel.6x) ;;
     usr/bin/*)
-      grep -qxF "usr/share/man/man1/${file#usr/bin/}.1" <<<"$installed" ||
-        fail "/$file has no manual page /usr/share/man/man1/${file#usr/bin/}.1"
+      name=${file#usr/bin/}
+      grep -qxE "usr/share/man/(man1/$name\.1|man6/$name\.6x)" <<<"$installed" ||
+        fail "/$file has no manual page /usr/share/man/man1/$name.1 (or man6/$name.6x)"
       ;;
     usr/share/man/man1/*.1)
       name=$(basename "$file" .1)
@@ -72,11 +75,13 @@ else
     fail "the copyright file is not in Debian's format"
 fi
 
-program=$dest/usr/libexec/xscreensaver/korvanthel
+program=$dest/usr/bin/korvanthel
 xml=$dest/usr/share/xscreensaver/config/korvanthel.xml
 page=$dest/usr/share/man/man6/korvanthel.6x
 [ "$mode" = cmake ] || page+=.gz
-[ -x "$program" ] || fail_now "no program at /usr/libexec/xscreensaver/korvanthel"
+[ -x "$program" ] && [ ! -L "$program" ] || fail_now "no program at /usr/bin/korvanthel"
+[ "$(readlink "$dest/usr/libexec/xscreensaver/korvanthel")" = ../../bin/korvanthel ] ||
+  fail "/usr/libexec/xscreensaver/korvanthel is not a relative link to /usr/bin/korvanthel"
 [ -f "$xml" ] || fail_now "no settings file at /usr/share/xscreensaver/config/korvanthel.xml"
 zcat -f "$page" | head -1 | grep -q '^\.TH KORVANTHEL 6x ' || fail "${page#"$dest"} is not the manual page for section 6x"
 "$program" -help | grep -q '^usage: korvanthel ' || fail "the installed program does not run"

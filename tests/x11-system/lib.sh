@@ -29,11 +29,13 @@
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/../kit/lib.sh"
 
-# Uses the fixture's display, then starts the test (kit_start).
+# Uses the fixture's display, then starts the test (kit_start). The program
+# takes the X11 road: WAYLAND_DISPLAY (a Wayland session's) is unset.
 kit_init() {
   : "${FIXTURE:?FIXTURE must name the fixture directory}"
   DISPLAY=$(cat "$FIXTURE/xvfb.display")
   export DISPLAY
+  unset WAYLAND_DISPLAY
   kit_start
 }
 

@@ -2,18 +2,22 @@
 # The Debian packages as Debian builds and checks them: the source package
 # and the binary packages built by dpkg-buildpackage from a scratch copy of
 # the tracked files (scripts/build-deb), with DEB_BUILD_OPTIONS="nocheck
-# parallel=2". Then: exactly one package (the debug symbols apart, holding
-# those of the installed program); lintian on the package, its debug symbols
-# and the source package reports no error and no warning (its notes are
-# shown) and none of the notes of a program built without Debian's flags;
-# hardening-check finds the five hardening features of Debian's flags in
-# the installed program; the installed layout (install_layout.sh deb) is the
-# build's install rules' plus Debian's two files; the changelog's latest
-# version is the release's; the manual page renders without a warning, is
-# what `man korvanthel` finds, and describes every option of the program's
-# usage line and the line for the daemon's programs list; and the scene's
-# description of docs/scene.txt stands in the package's description, the
-# settings file and README.md.
+# parallel=2". Then: exactly the package korvanthel and the transitional
+# package of its old name, korvanthel-x11 (the debug symbols apart, holding
+# those of the installed program); lintian on the packages, the debug
+# symbols and the source package reports no error and no warning (its notes
+# are shown) and none of the notes of a program built without Debian's
+# flags; hardening-check finds the five hardening features of Debian's
+# flags in the installed program; the installed layout (install_layout.sh
+# deb) is the build's install rules' plus Debian's two files; the package
+# depends on the libraries of both roads and only suggests the daemons, and
+# takes the old name's place, whose package holds nothing but its
+# documentation and depends on it; the changelog's latest version is the
+# release's; the manual page renders without a warning, is what `man
+# korvanthel` finds, and describes every option of the program's usage line,
+# the line for the daemon's programs list and the idle daemons' lines; and
+# the scene's description of docs/scene.txt stands in the package's
+# description, the settings file and README.md.
 #   package.sh SOURCE_ROOT
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -29,14 +33,16 @@ if ! DEB_BUILD_OPTIONS="nocheck parallel=2" "$root/scripts/build-deb" "$scratch/
   tail -40 "$scratch/build.log" >&2
   fail_now "dpkg-buildpackage could not build the packages (log: $scratch/build.log)"
 fi
-deb=$scratch/deb/korvanthel-x11_${version}_$arch.deb
-dbgsym=$scratch/deb/debug/korvanthel-x11-dbgsym_${version}_$arch.deb
+deb=$scratch/deb/korvanthel_${version}_$arch.deb
+transitional=$scratch/deb/korvanthel-x11_${version}_all.deb
+dbgsym=$scratch/deb/debug/korvanthel-dbgsym_${version}_$arch.deb
 dsc=$scratch/deb/source/korvanthel_$version.dsc
-check_eq "the one package beside its debug symbols" "$deb" "$(echo "$scratch"/deb/*.deb)"
+check_eq "the package and the transitional one beside the debug symbols" "$transitional $deb" \
+  "$(echo "$scratch"/deb/*.deb)"
 for file in "$dbgsym" "$dsc"; do [ -f "$file" ] || fail_now "no $(basename "$file") was built"; done
 
 # lintian fails on its errors and warnings; its root-user notice goes aside.
-if ! lintian --fail-on error,warning --display-info --pedantic --display-experimental "$deb" "$dbgsym" "$dsc" \
+if ! lintian --fail-on error,warning --display-info --pedantic --display-experimental "$deb" "$transitional" "$dbgsym" "$dsc" \
   >"$scratch/lintian.txt" 2>"$scratch/lintian.err"; then
   cat "$scratch/lintian.txt" "$scratch/lintian.err" >&2
   fail "lintian: errors or warnings"
@@ -48,7 +54,7 @@ for tag in hardening-no-bindnow hardening-no-fortify-functions hardening-no-relr
 done
 
 dpkg-deb -x "$deb" "$scratch/root"
-program=$scratch/root/usr/libexec/xscreensaver/korvanthel
+program=$scratch/root/usr/bin/korvanthel
 hardening-check "$program" >"$scratch/hardening.txt" 2>&1 || true
 sed 's/^/hardening-check: /' "$scratch/hardening.txt"
 for feature in "Position Independent Executable" "Stack protected" "Fortify Source functions" \
@@ -63,12 +69,35 @@ layout=$(KORV_SCRATCH=$scratch/layout "$here/install_layout.sh" deb "$deb" "$(ec
   fail "install_layout.sh deb" "$layout"
 sed 's/^/install_layout: /' <<<"$layout"
 
+# The dependencies: the libraries of both roads, from the program itself;
+# neither road's daemon is installed with it.
+depends=$(dpkg-deb -f "$deb" Depends)
+for library in libx11-6 libwayland-client0 libwayland-egl1 libegl1 libxkbcommon0; do
+  [[ $depends == *"$library"* ]] || fail "the package does not depend on $library: $depends"
+done
+[[ $depends != *xscreensaver* && $depends != *swayidle* ]] || fail "the package depends on a daemon: $depends"
+[ -z "$(dpkg-deb -f "$deb" Recommends)" ] || fail "the package recommends $(dpkg-deb -f "$deb" Recommends)"
+for daemon in xscreensaver swayidle; do
+  [[ $(dpkg-deb -f "$deb" Suggests) == *"$daemon"* ]] || fail "the package does not suggest $daemon"
+done
+# The rename: korvanthel takes the place of korvanthel-x11, whose
+# transitional package depends on it and holds only its documentation.
+for field in Breaks Replaces; do
+  [ "$(dpkg-deb -f "$deb" "$field")" = "korvanthel-x11 (<< $version)" ] ||
+    fail "the package's $field is '$(dpkg-deb -f "$deb" "$field")'"
+done
+[ "$(dpkg-deb -f "$transitional" Depends)" = "korvanthel (>= $version)" ] ||
+  fail "the transitional package depends on '$(dpkg-deb -f "$transitional" Depends)'"
+[ "$(dpkg-deb -f "$transitional" Section)" = oldlibs ] || fail "the transitional package is not in oldlibs"
+others=$(dpkg-deb -c "$transitional" | awk '{print $6}' | grep -v '^\./usr/share/doc/korvanthel-x11/' | grep -v '/$' || true)
+[ -z "$others" ] || fail "the transitional package holds more than its documentation: $others"
+
 logged=$(dpkg-parsechangelog -l "$root/debian/changelog" -S Version)
 [ "$logged" = "$version" ] || fail "debian/changelog's latest entry is $logged, the release is $version"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "the package's version is not $version"
 
-warnings=$(MANWIDTH=80 man --warnings -l "$root/x11/korvanthel.6x" 2>&1 >/dev/null)
-[ -z "$warnings" ] || fail "x11/korvanthel.6x: $warnings"
+warnings=$(MANWIDTH=80 man --warnings -l "$root/linux/korvanthel.6x" 2>&1 >/dev/null)
+[ -z "$warnings" ] || fail "linux/korvanthel.6x: $warnings"
 
 # The manual page as installed: what `man korvanthel` shows.
 export MANPATH=$scratch/root/usr/share/man MANWIDTH=80
@@ -81,7 +110,9 @@ options=$(grep -o '\[-[a-z-]*' <<<"$usage" | tr -d '[')
 for option in $options; do
   grep -qE -- "^ +$option( |$)" <<<"$page" || fail "the manual page does not describe $option"
 done
-for words in 'GL: /usr/libexec/xscreensaver/korvanthel --root \n\' SIGTERM 'EXIT STATUS' XSCREENSAVER_WINDOW; do
+for words in 'GL: /usr/libexec/xscreensaver/korvanthel --root \n\' SIGTERM 'EXIT STATUS' XSCREENSAVER_WINDOW \
+  WAYLAND_DISPLAY "exec swayidle -w timeout 600 'korvanthel -overlay &'" 'on-timeout = korvanthel -overlay' \
+  "swayidle timeout 600 'korvanthel -overlay &'" GNOME; do
   grep -qF -- "$words" <<<"$page" || fail "the manual page does not say: $words"
 done
 
@@ -91,10 +122,13 @@ scene=$(joined <"$root/docs/scene.txt")
 [ -n "$scene" ] || fail_now "docs/scene.txt is empty"
 described=$(dpkg-deb -f "$deb" Description | joined)
 [[ $described == *"$scene"* ]] || fail "the package's description lacks the scene's text: $described"
+for words in "X11 with the xscreensaver daemon" "Wayland with an idle daemon"; do
+  [[ $described == *"$words"* ]] || fail "the package's description does not say: $words"
+done
 settings=$(joined <"$scratch/root/usr/share/xscreensaver/config/korvanthel.xml")
 [[ $settings == *"<_description> $scene"* ]] || fail "the settings description lacks the scene's text"
 [[ $(joined <"$root/README.md") == *"$scene"* ]] || fail "README.md lacks the scene's text"
 
 [ "$KIT_FAILED" -gt 0 ] ||
-  pass "$(basename "$deb"): built by dpkg-buildpackage, lintian-clean with its source, hardened, changelog $logged, manual page for $(wc -w <<<"$options") options, the scene's one description"
+  pass "$(basename "$deb") and $(basename "$transitional"): built by dpkg-buildpackage, lintian-clean with their source, hardened, renamed as Debian renames, changelog $logged, manual page for $(wc -w <<<"$options") options and both roads, the scene's one description"
 kit_done

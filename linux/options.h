@@ -1,15 +1,19 @@
-// The command line of the Linux edition: which display, where it draws, how
-// often, and whether it shows its frame rate. Pure functions: no X, no GL, no
-// output.
+// The command line of the Linux program: which window system and display,
+// where it draws, how often, and whether it shows its frame rate. Pure
+// functions: no X, no Wayland, no GL, no output.
 #pragma once
 
 #include <cstddef>
 
 enum draw_target {
   target_own_window,  // a window of its own, mapped by the program
-  target_root,        // XSCREENSAVER_WINDOW, or the root window when it is unset
-  target_window_id    // an existing window named on the command line
+  target_root,        // X11: XSCREENSAVER_WINDOW, or the root window when it is unset
+  target_window_id,   // X11: an existing window named on the command line
+  target_overlay      // Wayland: the saver, a full-screen overlay on every output
 };
+
+// The window system that a run takes.
+enum saver_road { road_x11, road_wayland };
 
 struct saver_options {
   draw_target target;
@@ -19,6 +23,11 @@ struct saver_options {
   int width, height;         // size of the program's own window
   const char* display_name;  // -display (a pointer into argv); null: $DISPLAY
   bool help;                 // -help: print the usage line and end
+  // The first option given that only one window system has (-root,
+  // -window-id, -display for X11; -overlay for Wayland), as given; null
+  // when there is none.
+  const char* x11_option;
+  const char* wayland_option;
 };
 
 const long default_delay_us = 10000;  // the Windows saver's 10 ms timer
@@ -34,7 +43,8 @@ const size_t usage_size = 256;
 // Reads argv[1] .. argv[argc - 1]. Options take one or two leading dashes.
 // Returns true with *out filled in, or false with one line (no newline; the
 // control characters of an argument it quotes are shown as '?') saying what
-// is wrong in `error`, and *out untouched.
+// is wrong in `error`, and *out untouched. An option of X11 and one of
+// Wayland together are wrong.
 bool parse_options(int argc, const char* const* argv, saver_options* out, char* error, size_t error_size);
 
 // The usage line, "usage: korvanthel [-root] [-window-id ID] ...", one
@@ -52,6 +62,15 @@ bool parse_count(const char* text, long max, long* value);
 
 // WIDTHxHEIGHT, each from 1 to max_window_side.
 bool parse_geometry(const char* text, int* width, int* height);
+
+// The road a run takes: X11 when an option of X11 is given (the xscreensaver
+// daemon's -root, its settings dialog's -window-id, X's -display), Wayland
+// when -overlay is; otherwise Wayland when `wayland_display` (the value of
+// WAYLAND_DISPLAY, null when unset) names a compositor, X11 when not.
+saver_road choose_road(const saver_options* options, const char* wayland_display);
+
+// The lines that -help prints after the usage line: how the road is chosen.
+extern const char* const road_help;
 
 // The window that -root draws into: the value of XSCREENSAVER_WINDOW
 // (`env_value`, null when unset). Returns true with *id set, 0 meaning the

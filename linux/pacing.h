@@ -1,6 +1,6 @@
-// Frame-period arithmetic of the Linux edition: when the next frame starts,
-// and the frame rate and load that -fps shows. Pure functions on microsecond
-// times of a monotonic clock.
+// Frame-period arithmetic of the Linux program (and the browser's meter):
+// when the next frame starts, and the frame rate and load that -fps shows.
+// Pure functions on microsecond times of a monotonic clock.
 #pragma once
 
 // The frame loop's pacing step, when a frame of the period that began at
@@ -37,6 +37,9 @@ void meter_reset(frame_meter* m);
 bool meter_frame_start(frame_meter* m, long long now_us);
 // The frame that started at `start_us` has ended at `end_us`.
 void meter_frame_end(frame_meter* m, long long start_us, long long end_us);
+// Drawing from `start_us` to `end_us` that belongs to no frame of its own
+// (one output showing a step that it missed): counted in the load only.
+void meter_busy(frame_meter* m, long long start_us, long long end_us);
 
 // The overlay's two lines, "FPS: 99.8" and "Load: 71.2%" (or "FPS: ..." before
 // the first figures), into `line1` and `line2`.

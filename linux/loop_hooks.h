@@ -5,7 +5,7 @@
 // fixed time and to time the frames.
 #pragma once
 
-#include "x11/pacing.h"
+#include "linux/pacing.h"
 
 #ifdef KORV_LOOP_HOOKS
 

@@ -1,4 +1,4 @@
-// The Linux edition's frame-period arithmetic: the frame loop's pacing step
+// The Linux program's frame-period arithmetic: the frame loop's pacing step
 // (when the next frame starts and where its period begins), and the frame
 // rate and load that the -fps overlay shows.
 #include <gtest/gtest.h>
@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "x11/pacing.h"
+#include "linux/pacing.h"
 
 namespace {
 
-TEST(X11Pacing, SleepsWhatIsLeftOfThePeriod) {
+TEST(LinuxPacing, SleepsWhatIsLeftOfThePeriod) {
   struct {
     long long start, period, now, left;
   } cases[] = {
@@ -42,7 +42,7 @@ long long run_frames(frame_meter* m, long long t0, long long period, long long b
   return t;
 }
 
-TEST(X11Pacing, MeterShowsRateAndShareOfThePeriodSpentDrawing) {
+TEST(LinuxPacing, MeterShowsRateAndShareOfThePeriodSpentDrawing) {
   struct {
     long long period, busy;
     double fps, load;
@@ -65,7 +65,7 @@ TEST(X11Pacing, MeterShowsRateAndShareOfThePeriodSpentDrawing) {
   }
 }
 
-TEST(X11Pacing, FiguresChangeOncePerSecondAndNotBefore) {
+TEST(LinuxPacing, FiguresChangeOncePerSecondAndNotBefore) {
   frame_meter m;
   meter_reset(&m);
   EXPECT_FALSE(m.has_figures);
@@ -83,7 +83,7 @@ TEST(X11Pacing, FiguresChangeOncePerSecondAndNotBefore) {
   EXPECT_EQ(m.window_start_us, 1000000);
 }
 
-TEST(X11Pacing, StalledFramesLowerTheRateNotTheLoad) {
+TEST(LinuxPacing, StalledFramesLowerTheRateNotTheLoad) {
   // Ten frames of 5 ms, then one frame of 500 ms, then more 5 ms frames.
   frame_meter m;
   meter_reset(&m);
@@ -104,7 +104,7 @@ TEST(X11Pacing, StalledFramesLowerTheRateNotTheLoad) {
   EXPECT_NEAR(m.load, 0.75, 1e-9);
 }
 
-TEST(X11Pacing, LoadNeverExceedsOneAndIgnoresBackwardFrames) {
+TEST(LinuxPacing, LoadNeverExceedsOneAndIgnoresBackwardFrames) {
   frame_meter m;
   meter_reset(&m);
   meter_frame_start(&m, 0);
@@ -115,7 +115,23 @@ TEST(X11Pacing, LoadNeverExceedsOneAndIgnoresBackwardFrames) {
   EXPECT_NEAR(m.fps, 2.0, 1e-9);
 }
 
-TEST(X11Pacing, OverlayLinesBeforeAndAfterTheFirstSecond) {
+// Drawing outside a frame (an output showing a step it missed) adds to the
+// load and not to the rate; backward times add nothing.
+TEST(LinuxPacing, BusyTimeOutsideFramesCountsInTheLoadOnly) {
+  frame_meter m;
+  meter_reset(&m);
+  for (long long t = 0; t < 1000000; t += 20000) {
+    meter_frame_start(&m, t);
+    meter_frame_end(&m, t, t + 4000);
+    meter_busy(&m, t + 10000, t + 16000);
+    meter_busy(&m, t + 18000, t + 17000);
+  }
+  ASSERT_TRUE(meter_frame_start(&m, 1000000));
+  EXPECT_NEAR(m.fps, 50.0, 1e-9);
+  EXPECT_NEAR(m.load, 0.5, 1e-9);
+}
+
+TEST(LinuxPacing, OverlayLinesBeforeAndAfterTheFirstSecond) {
   frame_meter m;
   meter_reset(&m);
   char line1[32], line2[32];
@@ -136,7 +152,7 @@ TEST(X11Pacing, OverlayLinesBeforeAndAfterTheFirstSecond) {
   EXPECT_EQ(std::string(line2), "Load: 100.0%");
 }
 
-TEST(X11Pacing, NextPeriodStartsOnePeriodOnOrAtOnceWhenLate) {
+TEST(LinuxPacing, NextPeriodStartsOnePeriodOnOrAtOnceWhenLate) {
   struct {
     long long period_start, period, now, next;
   } cases[] = {
@@ -175,7 +191,7 @@ void simulate(long long period, long long busy, long long late, int frames, doub
   *mean = (double)(last - first) / (frames - 1);
 }
 
-TEST(X11Pacing, LateWakeUpsDoNotLowerTheRate) {
+TEST(LinuxPacing, LateWakeUpsDoNotLowerTheRate) {
   struct {
     long long period, busy, late;
     double mean;
@@ -196,7 +212,7 @@ TEST(X11Pacing, LateWakeUpsDoNotLowerTheRate) {
   }
 }
 
-TEST(X11Pacing, NoBurstAfterAStall) {
+TEST(LinuxPacing, NoBurstAfterAStall) {
   // 7 ms frames of a 10 ms period, and one frame of 55 ms: the frames after
   // it start a full period apart again, without catching up.
   long long now = 0, period_start = 0, last_start = -1;

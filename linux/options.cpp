@@ -1,5 +1,5 @@
-// Option and window-id parsing of the Linux edition.
-#include "x11/options.h"
+// Option and window-id parsing of the Linux program, and its road.
+#include "linux/options.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -113,6 +113,11 @@ static bool read_window_id(const char* value, saver_options* o) {
   return true;
 }
 
+static bool read_overlay(const char*, saver_options* o) {
+  o->target = target_overlay;
+  return true;
+}
+
 static bool read_delay(const char* value, saver_options* o) {
   return parse_count(value, max_delay_us, &o->delay_us);
 }
@@ -142,28 +147,44 @@ static bool read_help(const char*, saver_options* o) {
   return true;
 }
 
+// Which window system an option belongs to, when only one has it.
+enum option_road { either_road, x11_only, wayland_only };
+
 // One option of the command line: its name without dashes; the name of its
-// value in the usage line, null when it takes none; how it is read; and,
-// for a malformed value, what it wants ("-delay wants WANTS, not '...'"), a
-// format that may show the number `bound`.
+// value in the usage line, null when it takes none; how it is read; for a
+// malformed value, what it wants ("-delay wants WANTS, not '...'"), a
+// format that may show the number `bound`; and its window system.
 struct option_entry {
   const char* name;
   const char* value_name;
   bool (*read)(const char* value, saver_options* o);
   const char* wants;
   long bound;
+  option_road road;
 };
 
 // Every option, in the order of the usage line.
 static const option_entry option_table[] = {
-    {"root", nullptr, read_root, nullptr, 0},
-    {"window-id", "ID", read_window_id, "a window id (0x... or decimal)", 0},
-    {"delay", "MICROSECONDS", read_delay, "microseconds from 0 to %ld", max_delay_us},
-    {"fps", nullptr, read_fps, nullptr, 0},
-    {"geometry", "WxH", read_geometry, "WIDTHxHEIGHT from 1 to %ld", max_window_side},
-    {"display", "NAME", read_display, "an X display name (:N or HOST:N)", 0},
-    {"help", nullptr, read_help, nullptr, 0},
+    {"root", nullptr, read_root, nullptr, 0, x11_only},
+    {"window-id", "ID", read_window_id, "a window id (0x... or decimal)", 0, x11_only},
+    {"overlay", nullptr, read_overlay, nullptr, 0, wayland_only},
+    {"delay", "MICROSECONDS", read_delay, "microseconds from 0 to %ld", max_delay_us, either_road},
+    {"fps", nullptr, read_fps, nullptr, 0, either_road},
+    {"geometry", "WxH", read_geometry, "WIDTHxHEIGHT from 1 to %ld", max_window_side, either_road},
+    {"display", "NAME", read_display, "an X display name (:N or HOST:N)", 0, x11_only},
+    {"help", nullptr, read_help, nullptr, 0, either_road},
 };
+
+const char* const road_help =
+    "X11 with -root, -window-id or -display (the xscreensaver daemon's, its settings dialog's\n"
+    "and X's own options); Wayland with -overlay (the saver an idle daemon starts: every\n"
+    "output, ended by input). Otherwise Wayland when WAYLAND_DISPLAY is set, X11 when not.";
+
+saver_road choose_road(const saver_options* options, const char* wayland_display) {
+  if (options->x11_option) return road_x11;
+  if (options->wayland_option) return road_wayland;
+  return wayland_display && *wayland_display ? road_wayland : road_x11;
+}
 
 static const option_entry* find_option(const char* name) {
   for (const option_entry& entry : option_table)
@@ -201,7 +222,12 @@ bool parse_options(int argc, const char* const* argv, saver_options* out, char* 
       std::snprintf(wants, sizeof wants, entry->wants, entry->bound);
       return fail(error, error_size, "%s wants %s, not '%s'", arg, wants, value);
     }
+    if (entry->road == x11_only && !o.x11_option) o.x11_option = arg;
+    if (entry->road == wayland_only && !o.wayland_option) o.wayland_option = arg;
   }
+  if (o.x11_option && o.wayland_option)
+    return fail(error, error_size, "%s is for X11 and %s for Wayland: give options of one of them",
+                o.x11_option, o.wayland_option);
   *out = o;
   return true;
 }

@@ -1,5 +1,5 @@
 // Frame-period arithmetic: when the next frame starts, frame rate and load.
-#include "x11/pacing.h"
+#include "linux/pacing.h"
 
 #include <cstdio>
 
@@ -45,6 +45,10 @@ bool meter_frame_start(frame_meter* m, long long now_us) {
 
 void meter_frame_end(frame_meter* m, long long start_us, long long end_us) {
   m->frames++;
+  meter_busy(m, start_us, end_us);
+}
+
+void meter_busy(frame_meter* m, long long start_us, long long end_us) {
   if (end_us > start_us) m->busy_us += end_us - start_us;
 }
 

@@ -10,7 +10,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "x11/options.h"
+#include "linux/options.h"
 
 static void require(bool condition) {
   if (!condition) abort();
@@ -90,7 +90,18 @@ static void check_options(int argc, char** argv, size_t error_size) {
   memset(&out, 0xa5, sizeof out);
   memcpy(&untouched, &out, sizeof out);
   if (parse_options(argc, argv, &out, error, error_size)) {
-    require(out.target == target_own_window || out.target == target_root || out.target == target_window_id);
+    require(out.target == target_own_window || out.target == target_root || out.target == target_window_id ||
+            out.target == target_overlay);
+    // One road's options only: -overlay alone says Wayland, and each named
+    // option is an argument as given.
+    require(!(out.x11_option && out.wayland_option));
+    require((out.target == target_overlay) == (out.wayland_option != nullptr));
+    const char* named[] = {out.x11_option, out.wayland_option};
+    for (const char* option : named) {
+      bool from_argv = !option;
+      for (int i = 1; i < argc; i++) from_argv |= option == argv[i];
+      require(from_argv);
+    }
     if (out.target == target_window_id) require(out.window_id >= 1 && out.window_id <= max_window_id);
     require(out.delay_us >= 0 && out.delay_us <= max_delay_us);
     require(out.width >= 1 && out.width <= max_window_side);

@@ -1,7 +1,8 @@
-// The Linux edition's command line: the display, where it draws, the frame
+// The Linux program's command line: the display, where it draws, the frame
 // delay, the -fps overlay and the own window's size, every malformed or
-// missing value that must end it with one line saying what is wrong, and the
-// usage line made from the same option table.
+// missing value that must end it with one line saying what is wrong, the
+// usage line made from the same option table, and the road (X11 or Wayland)
+// that the options and WAYLAND_DISPLAY pick.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -9,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "x11/options.h"
+#include "linux/options.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ struct good_case {
   const char* display = nullptr;  // null: $DISPLAY
 };
 
-TEST(X11Options, AcceptsEveryFormTheDaemonTheDialogAndUsersPass) {
+TEST(LinuxOptions, AcceptsEveryFormTheDaemonTheDialogAndUsersPass) {
   const good_case cases[] = {
       {{}, target_own_window, 0, 10000, false, 1024, 768},
       {{"-root"}, target_root, 0, 10000, false, 1024, 768},
@@ -60,6 +61,8 @@ TEST(X11Options, AcceptsEveryFormTheDaemonTheDialogAndUsersPass) {
       {{"--display", "host:0.1", "--root"}, target_root, 0, 10000, false, 1024, 768, "host:0.1"},
       {{"-display", "[::1]:3", "-window-id", "32"}, target_window_id, 32, 10000, false, 1024, 768, "[::1]:3"},
       {{"-display", ":1", "-display", ":2"}, target_own_window, 0, 10000, false, 1024, 768, ":2"},
+      {{"-overlay"}, target_overlay, 0, 10000, false, 1024, 768},
+      {{"--overlay", "--fps", "-delay", "0"}, target_overlay, 0, 0, true, 1024, 768},
   };
   for (const good_case& c : cases) {
     std::string joined;
@@ -92,13 +95,13 @@ bool same_options(const saver_options& a, const saver_options& b) {
 
 // Every option of the table, with a value where it takes one: one dash and
 // two give the same options, and each of them changes something.
-TEST(X11Options, EveryOptionTakesOneOrTwoDashes) {
+TEST(LinuxOptions, EveryOptionTakesOneOrTwoDashes) {
   struct {
     const char* name;
     const char* value;  // null: takes none
   } options[] = {
       {"root", nullptr},   {"window-id", "0x20"}, {"delay", "5"},    {"fps", nullptr},
-      {"geometry", "2x3"}, {"display", ":7"},     {"help", nullptr},
+      {"geometry", "2x3"}, {"display", ":7"},     {"help", nullptr}, {"overlay", nullptr},
   };
   saver_options defaults;
   std::string error;
@@ -129,7 +132,7 @@ TEST(X11Options, EveryOptionTakesOneOrTwoDashes) {
   }
 }
 
-TEST(X11Options, HelpIsAskedForWithOneOrTwoDashes) {
+TEST(LinuxOptions, HelpIsAskedForWithOneOrTwoDashes) {
   for (const char* arg : {"-help", "--help"}) {
     saver_options o;
     std::string error;
@@ -143,7 +146,7 @@ struct bad_case {
   const char* message;  // the whole line parse_options reports
 };
 
-TEST(X11Options, RejectsEveryBadInputWithOneLineSayingWhatIsWrong) {
+TEST(LinuxOptions, RejectsEveryBadInputWithOneLineSayingWhatIsWrong) {
   const bad_case cases[] = {
       // Unknown options and stray arguments.
       {{"-foo"}, "unknown option '-foo'"},
@@ -224,6 +227,14 @@ TEST(X11Options, RejectsEveryBadInputWithOneLineSayingWhatIsWrong) {
       {{"-delay", "5\t"}, "-delay wants microseconds from 0 to 10000000, not '5?'"},
       {{"--display", ":0\n"}, "--display wants an X display name (:N or HOST:N), not ':0?'"},
       {{"-display", "\x1b[2J:0"}, "-display wants an X display name (:N or HOST:N), not '?[2J:0'"},
+      // An option of X11 beside one of Wayland, in either order, names the
+      // first of each as given.
+      {{"-root", "-overlay"}, "-root is for X11 and -overlay for Wayland: give options of one of them"},
+      {{"--overlay", "-fps", "--window-id", "0x20", "-root"},
+       "--window-id is for X11 and --overlay for Wayland: give options of one of them"},
+      {{"-overlay", "-display", ":0"},
+       "-display is for X11 and -overlay for Wayland: give options of one of them"},
+      {{"-overlay", "-overlay\n", "-root"}, "unknown option '-overlay?'"},
   };
   for (const bad_case& c : cases) {
     std::string joined;
@@ -238,7 +249,7 @@ TEST(X11Options, RejectsEveryBadInputWithOneLineSayingWhatIsWrong) {
   }
 }
 
-TEST(X11Options, ErrorTextIsCutToTheBufferAndStaysTerminated) {
+TEST(LinuxOptions, ErrorTextIsCutToTheBufferAndStaysTerminated) {
   const char* args[] = {"korvanthel", "-window-id", "0xthis-is-a-rather-long-malformed-window-id"};
   saver_options o;
   char small[16];
@@ -248,7 +259,7 @@ TEST(X11Options, ErrorTextIsCutToTheBufferAndStaysTerminated) {
   EXPECT_EQ(std::string(small), std::string("-window-id want"));
 }
 
-TEST(X11Options, UsageLineNamesEveryOptionOnceOnOneLine) {
+TEST(LinuxOptions, UsageLineNamesEveryOptionOnceOnOneLine) {
   char usage[usage_size];
   size_t length = format_usage(usage, sizeof usage);
   std::string line = usage;
@@ -256,9 +267,8 @@ TEST(X11Options, UsageLineNamesEveryOptionOnceOnOneLine) {
   EXPECT_LT(length, usage_size);  // what main() gives it
   EXPECT_EQ(line.rfind("usage: korvanthel [-", 0), 0u) << line;
   EXPECT_EQ(line.find('\n'), std::string::npos);
-  const char* options[] = {"[-root]", "[-window-id ID]", "[-delay MICROSECONDS]",
-                           "[-fps]",  "[-geometry WxH]", "[-display NAME]",
-                           "[-help]"};
+  const char* options[] = {"[-root]", "[-window-id ID]", "[-overlay]",      "[-delay MICROSECONDS]",
+                           "[-fps]",  "[-geometry WxH]", "[-display NAME]", "[-help]"};
   size_t brackets = 0;
   for (char c : line) brackets += c == '[';
   EXPECT_EQ(brackets, sizeof options / sizeof *options) << line;
@@ -272,7 +282,36 @@ TEST(X11Options, UsageLineNamesEveryOptionOnceOnOneLine) {
   EXPECT_EQ(line.substr(line.size() - 8), " [-help]");
 }
 
-TEST(X11Options, UsageLineIsCutToTheBufferAndStaysTerminated) {
+// The road: an option that only one window system has picks it; without
+// one, WAYLAND_DISPLAY (set and not empty) picks Wayland.
+TEST(LinuxOptions, TheRoadFollowsTheOptionsThenWaylandDisplay) {
+  struct {
+    std::vector<const char*> args;
+    const char* wayland_display;  // null: unset
+    saver_road road;
+  } cases[] = {
+      {{}, nullptr, road_x11},
+      {{}, "", road_x11},
+      {{}, "wayland-1", road_wayland},
+      {{"-fps", "-geometry", "320x240", "-delay", "0"}, "wayland-0", road_wayland},
+      {{"-root"}, "wayland-1", road_x11},
+      {{"--window-id", "0x20"}, "wayland-1", road_x11},
+      {{"-display", ":0"}, "/run/user/1000/wayland-0", road_x11},
+      {{"-overlay"}, nullptr, road_wayland},
+      {{"--fps", "--overlay"}, "", road_wayland},
+  };
+  for (auto c : cases) {
+    std::string joined;
+    for (const char* a : c.args) joined += std::string(a) + " ";
+    saver_options o;
+    std::string error;
+    ASSERT_TRUE(parse(c.args, &o, &error)) << joined << ": " << error;
+    EXPECT_EQ(choose_road(&o, c.wayland_display), c.road)
+        << joined << "with WAYLAND_DISPLAY " << (c.wayland_display ? c.wayland_display : "unset");
+  }
+}
+
+TEST(LinuxOptions, UsageLineIsCutToTheBufferAndStaysTerminated) {
   char full[usage_size];
   size_t length = format_usage(full, sizeof full);
   char small[20];
@@ -285,7 +324,7 @@ TEST(X11Options, UsageLineIsCutToTheBufferAndStaysTerminated) {
   EXPECT_EQ(format_usage(nullptr, 0), length);
 }
 
-TEST(X11WindowId, RootTargetComesFromTheDaemonsVariable) {
+TEST(LinuxWindowId, RootTargetComesFromTheDaemonsVariable) {
   struct {
     const char* value;
     bool ok;
@@ -320,7 +359,7 @@ TEST(X11WindowId, RootTargetComesFromTheDaemonsVariable) {
   }
 }
 
-TEST(X11WindowId, CountsAndSizesRejectNull) {
+TEST(LinuxWindowId, CountsAndSizesRejectNull) {
   unsigned long id;
   long n;
   int w, h;
@@ -335,7 +374,7 @@ TEST(X11WindowId, CountsAndSizesRejectNull) {
 
 // A count against maximums below 10 too, where a single digit can be larger
 // than the maximum, and at the ends of long's range.
-TEST(X11WindowId, CountsStayWithinTheirMaximum) {
+TEST(LinuxWindowId, CountsStayWithinTheirMaximum) {
   struct {
     const char* text;
     long max;

@@ -1,23 +1,26 @@
-// The Linux edition's frame loop in its own window for a fixed time: the
-// frame rate achieved against the rate the delay asks for, the load that
-// -fps shows, the mean time of one frame with its buffer swap, and the CPU
-// time that the process (all its threads, the renderer's too) used. -fps's
-// load is the part of each period spent in the frame, waits on the X server
-// and on the renderer's threads included; the CPU time is what the machine
-// spent, in user space and in the kernel. Prints
-// figures, asserts nothing. The loop's hooks (x11/loop_hooks.h) are defined
-// here: they end the run and time its frames.
+// The Linux program's frame loop for a fixed time, on the road its options
+// pick as the program's do (X11, or Wayland with -overlay or
+// WAYLAND_DISPLAY): the frame rate achieved against the rate the delay asks
+// for, the load that -fps shows, the mean time of one frame with its buffer
+// swap, and the CPU time that the process (all its threads, the renderer's
+// too) used. -fps's load is the part of each period spent in the frame,
+// waits on the window system and on the renderer's threads included; the
+// CPU time is what the machine spent, in user space and in the kernel.
+// Prints figures, asserts nothing. The loop's hooks (linux/loop_hooks.h) are
+// defined here: they end the run and time its frames.
 //
-//   bench_x11 SECONDS [korvanthel options...]
+//   bench_linux SECONDS [korvanthel options...]
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
 #include <sys/resource.h>
 
+#include "linux/loop_hooks.h"
+#include "linux/options.h"
+#include "linux/stop_signals.h"
+#include "wayland/frame_loop.h"
 #include "x11/frame_loop.h"
-#include "x11/loop_hooks.h"
-#include "x11/options.h"
 
 // Frames that start at least this long after the first (past the renderer's
 // first compilations) are the steady state that is measured.
@@ -70,7 +73,7 @@ static double now_seconds() {
 
 int main(int argc, char** argv) {
   if (argc < 2 || std::atof(argv[1]) <= 0) {
-    std::fprintf(stderr, "usage: bench_x11 SECONDS [korvanthel options...]\n");
+    std::fprintf(stderr, "usage: bench_linux SECONDS [korvanthel options...]\n");
     return 2;
   }
   double seconds = std::atof(argv[1]);
@@ -79,21 +82,23 @@ int main(int argc, char** argv) {
   char error[256];
   // The options start after SECONDS; parse_options skips its argv[0].
   if (!parse_options(argc - 1, argv + 1, &options, error, sizeof error)) {
-    std::fprintf(stderr, "bench_x11: %s\n", error);
+    std::fprintf(stderr, "bench_linux: %s\n", error);
     return 2;
   }
   run_limit_us = (long long)(seconds * 1e6);
   double start = now_seconds();
-  int code = run_x11_saver(&options);
+  bool wayland = choose_road(&options, std::getenv("WAYLAND_DISPLAY")) == road_wayland;
+  int code = wayland ? run_wayland_saver(&options) : run_x11_saver(&options);
   double elapsed = now_seconds() - start;
   if (code != 0 || frames_drawn == 0) return 1;
   if (measured_frames < 2 || measured_span_us <= 0) {
-    std::fprintf(stderr, "bench_x11: run longer than the 2 s warm-up\n");
+    std::fprintf(stderr, "bench_linux: run longer than the 2 s warm-up\n");
     return 1;
   }
   double asked = options.delay_us > 0 ? 1e6 / options.delay_us : 0;
   double achieved = measured_frames * 1e6 / measured_span_us;
-  std::printf("window %d x %d, delay %ld us, %.1f s, %ld frames; measured after the first 2 s: %ld frames\n",
+  std::printf("%s %s %d x %d, delay %ld us, %.1f s, %ld frames; measured after the first 2 s: %ld frames\n",
+              wayland ? "Wayland" : "X11", options.target == target_overlay ? "overlay" : "window",
               options.width, options.height, options.delay_us, elapsed, frames_drawn, measured_frames);
   if (asked > 0)
     std::printf("  asked %.1f fps, achieved %.1f fps (%.3f of asked)\n", asked, achieved, achieved / asked);
