@@ -66,7 +66,7 @@ refused=("/|is not two levels below /" "/tmp/|is not two levels below /"
   "scratch/one|is not an absolute path" "$KIT_TMP/outer/../one|has empty, . or .. parts"
   "$KIT_TMP//one|has empty, . or .. parts" "$KIT_TMP/./one|has empty, . or .. parts"
   "$KIT_TMP/outer|holds $KIT_TMP/outer/inner" "$KIT_TMP/home/|holds $KIT_TMP/home/user"
-  "$kit_root|holds $kit_root/kit")
+  "$kit_root|holds $kit_root/kit" "$kit_root/web|lies among the tests' sources")
 for entry in "${refused[@]}"; do
   value=${entry%%|*} why=${entry#*|} status=0
   (cd "$KIT_TMP/outer/inner" && HOME=$KIT_TMP/home/user KORV_SCRATCH=$value bash -c \
@@ -76,9 +76,68 @@ for entry in "${refused[@]}"; do
     "2 Bail out! KORV_SCRATCH='$value' $why: it is not emptied" "$status $(cat "$KIT_TMP/refused.err")"
 done
 check "and nothing was removed" test ! -e "$KIT_TMP/removed"
+status=0
+KORV_SCRATCH=/tmp bash "$(dirname "$KIT_LIB")/program_test.sh" touch "$KIT_TMP/program-ran" >/dev/null 2>&1 || status=$?
+check_eq "a test program of another language is refused the same scratch folder, before it runs" "2 no" \
+  "$status $([ -e "$KIT_TMP/program-ran" ] && echo yes || echo no)"
 child early 'wait_for_scene 1 "blue 1" echo blue 5'
 check "wait_for_scene before kit_start ends the test and says why" \
   test "$CHILD_STATUS" != 0 -a "$(grep -c 'needs the scratch folder: kit_start comes first' "$KIT_TMP/early.out")" = 1
+
+# --- a test program of another language ---------------------------------------------
+# program NAME EXIT LINE...: a program that prints these lines and ends with
+# EXIT, run by program_test.sh with a scratch folder of its own; its output in
+# NAME.out, the test's exit code in CHILD_STATUS.
+program() {
+  local name=$1 code=$2
+  shift 2
+  printf '%s\n' "$@" >"$KIT_TMP/$name.lines"
+  CHILD_STATUS=0
+  KORV_SCRATCH=$KIT_TMP/$name bash "$(dirname "$KIT_LIB")/program_test.sh" \
+    sh -c 'cat "$1"; echo "scratch $KIT_TMP patience $PATIENCE in $(pwd)"; exit "$2"' _ "$KIT_TMP/$name.lines" "$code" \
+    >"$KIT_TMP/$name.out" 2>&1 || CHILD_STATUS=$?
+}
+program counted 0 'ok - one' 'FAIL - two: why' '# a note' 'ok - three'
+check_eq "the program's result lines are the test's: a failure fails it" 1 "$CHILD_STATUS"
+check "they are counted" said counted "# 2 passed, 1 failed"
+check "its other lines are printed as they are" said counted "# a note"
+check "it runs in the scratch folder, given to it with the patience" said counted \
+  "scratch $KIT_TMP/counted patience $PATIENCE in $KIT_TMP/counted"
+program passing_program 0 'ok - one'
+check_eq "a program whose results pass passes" "0 # 1 passed, 0 failed" "$CHILD_STATUS $(tail -n 1 "$KIT_TMP/passing_program.out")"
+program crashing 3 'ok - one'
+check_eq "a program that ends with another exit code fails" 1 "$CHILD_STATUS"
+check "saying so" grep -qF "FAIL - the test program ends with exit code 0: exit code 3 from sh -c" "$KIT_TMP/crashing.out"
+program silent 0
+check_eq "a program that reports nothing fails" 1 "$CHILD_STATUS"
+
+# The browser tests' Python kit on it: its results, its scratch folder, its end.
+python_kit() {
+  local name=$1
+  shift
+  printf '%s\n' "import sys; sys.path.insert(0, '$(dirname "$KIT_LIB")/../web')" 'import browser_kit as kit' \
+    'kit.start()' "$@" >"$KIT_TMP/$name.py"
+  CHILD_STATUS=0
+  KORV_SCRATCH=$KIT_TMP/$name bash "$(dirname "$KIT_LIB")/program_test.sh" python3 "$KIT_TMP/$name.py" \
+    >"$KIT_TMP/$name.out" 2>&1 || CHILD_STATUS=$?
+}
+python_kit python_results "kit.check('one', True)" "kit.check('two', False, 'why')" "kit.note('a\\nb')" \
+  "kit.at_exit(print, 'at the end')" "kit.fail_now('three')" "kit.ok('after')"
+check_eq "the Python kit's results are counted by the shell kit" 1 "$CHILD_STATUS"
+check "check passes and fails, giving the reason" said python_results "FAIL - two: why"
+check "note prints comment lines" said python_results "# b"
+check "fail_now ends the test at once, and its at_exit calls run" test \
+  "$(grep -c 'after' "$KIT_TMP/python_results.out") $(grep -c 'at the end' "$KIT_TMP/python_results.out")" = "0 1"
+check "the summary counts both kinds" said python_results "# 1 passed, 2 failed"
+python_kit python_scratch "kit.check('scratch ' + kit.scratch + ' patience %g' % kit.PATIENCE, True)" "kit.done()"
+check_eq "the Python kit takes the shell kit's scratch folder and patience" 0 "$CHILD_STATUS"
+check "and says them" said python_scratch "ok - scratch $KIT_TMP/python_scratch patience $PATIENCE"
+printf '%s\n' "import sys; sys.path.insert(0, '$(dirname "$KIT_LIB")/../web')" 'import browser_kit as kit' \
+  'kit.start()' >"$KIT_TMP/alone.py"
+status=0
+python3 "$KIT_TMP/alone.py" >/dev/null 2>"$KIT_TMP/alone.err" || status=$?
+check_eq "the Python kit alone refuses to run, naming the runner" \
+  "2 Bail out! run the test through tests/kit/program_test.sh" "$status $(cat "$KIT_TMP/alone.err")"
 
 # --- a script of cases ------------------------------------------------------------------
 cases=(
