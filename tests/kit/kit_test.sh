@@ -84,60 +84,37 @@ child early 'wait_for_scene 1 "blue 1" echo blue 5'
 check "wait_for_scene before kit_start ends the test and says why" \
   test "$CHILD_STATUS" != 0 -a "$(grep -c 'needs the scratch folder: kit_start comes first' "$KIT_TMP/early.out")" = 1
 
-# --- a test program of another language ---------------------------------------------
-# program NAME EXIT LINE...: a program that prints these lines and ends with
-# EXIT, run by program_test.sh with a scratch folder of its own; its output in
-# NAME.out, the test's exit code in CHILD_STATUS.
+# --- a program of another language on the kit (program_test.sh) ----------------------
+# program NAME COMMAND...: COMMAND run by program_test.sh with a scratch folder
+# of its own; its output is in NAME.out, the test's exit code in CHILD_STATUS.
 program() {
-  local name=$1 code=$2
-  shift 2
-  printf '%s\n' "$@" >"$KIT_TMP/$name.lines"
-  CHILD_STATUS=0
-  KORV_SCRATCH=$KIT_TMP/$name bash "$(dirname "$KIT_LIB")/program_test.sh" \
-    sh -c 'cat "$1"; echo "scratch $KIT_TMP patience $PATIENCE in $(pwd)"; exit "$2"' _ "$KIT_TMP/$name.lines" "$code" \
-    >"$KIT_TMP/$name.out" 2>&1 || CHILD_STATUS=$?
-}
-program counted 0 'ok - one' 'FAIL - two: why' '# a note' 'ok - three'
-check_eq "the program's result lines are the test's: a failure fails it" 1 "$CHILD_STATUS"
-check "they are counted" said counted "# 2 passed, 1 failed"
-check "its other lines are printed as they are" said counted "# a note"
-check "it runs in the scratch folder, given to it with the patience" said counted \
-  "scratch $KIT_TMP/counted patience $PATIENCE in $KIT_TMP/counted"
-program passing_program 0 'ok - one'
-check_eq "a program whose results pass passes" "0 # 1 passed, 0 failed" "$CHILD_STATUS $(tail -n 1 "$KIT_TMP/passing_program.out")"
-program crashing 3 'ok - one'
-check_eq "a program that ends with another exit code fails" 1 "$CHILD_STATUS"
-check "saying so" grep -qF "FAIL - the test program ends with exit code 0: exit code 3 from sh -c" "$KIT_TMP/crashing.out"
-program silent 0
-check_eq "a program that reports nothing fails" 1 "$CHILD_STATUS"
-
-# The browser tests' Python kit on it: its results, its scratch folder, its end.
-python_kit() {
   local name=$1
   shift
-  printf '%s\n' "import sys; sys.path.insert(0, '$(dirname "$KIT_LIB")/../web')" 'import browser_kit as kit' \
-    'kit.start()' "$@" >"$KIT_TMP/$name.py"
   CHILD_STATUS=0
-  KORV_SCRATCH=$KIT_TMP/$name bash "$(dirname "$KIT_LIB")/program_test.sh" python3 "$KIT_TMP/$name.py" \
-    >"$KIT_TMP/$name.out" 2>&1 || CHILD_STATUS=$?
+  KORV_SCRATCH=$KIT_TMP/$name bash "$(dirname "$KIT_LIB")/program_test.sh" "$@" >"$KIT_TMP/$name.out" 2>&1 ||
+    CHILD_STATUS=$?
 }
-python_kit python_results "kit.check('one', True)" "kit.check('two', False, 'why')" "kit.note('a\\nb')" \
-  "kit.at_exit(print, 'at the end')" "kit.fail_now('three')" "kit.ok('after')"
-check_eq "the Python kit's results are counted by the shell kit" 1 "$CHILD_STATUS"
-check "check passes and fails, giving the reason" said python_results "FAIL - two: why"
-check "note prints comment lines" said python_results "# b"
-check "fail_now ends the test at once, and its at_exit calls run" test \
-  "$(grep -c 'after' "$KIT_TMP/python_results.out") $(grep -c 'at the end' "$KIT_TMP/python_results.out")" = "0 1"
-check "the summary counts both kinds" said python_results "# 1 passed, 2 failed"
-python_kit python_scratch "kit.check('scratch ' + kit.scratch + ' patience %g' % kit.PATIENCE, True)" "kit.done()"
-check_eq "the Python kit takes the shell kit's scratch folder and patience" 0 "$CHILD_STATUS"
-check "and says them" said python_scratch "ok - scratch $KIT_TMP/python_scratch patience $PATIENCE"
-printf '%s\n' "import sys; sys.path.insert(0, '$(dirname "$KIT_LIB")/../web')" 'import browser_kit as kit' \
-  'kit.start()' >"$KIT_TMP/alone.py"
+program lines sh -c 'printf "%s\n" "ok - one" "FAIL - two: why" "in $(pwd) for $PATIENCE"; exit 3'
+check_eq "the lines ok/FAIL of a program are the test's results, an exit code other than 0 a failure" \
+  "1 # 1 passed, 2 failed" "$CHILD_STATUS $(tail -n 1 "$KIT_TMP/lines.out")"
+check "its other lines are printed; it runs in the scratch folder, given the patience" said lines \
+  "in $KIT_TMP/lines for $PATIENCE"
+program passing sh -c 'echo "ok - one"'
+check_eq "a program whose results pass passes" 0 "$CHILD_STATUS"
+program silent true
+check_eq "a program that reports nothing fails" 1 "$CHILD_STATUS"
+# The browser tests' Python kit on it.
+printf '%s\n' "import sys; sys.path.insert(0, '$(dirname "$KIT_LIB")/../web')" 'import browser_kit as kit' 'kit.start()' \
+  "kit.check('in ' + kit.scratch + ' for %g' % kit.PATIENCE, True)" "kit.check('two', False, 'why')" \
+  "kit.at_exit(print, 'at the end')" "kit.fail_now('three')" "kit.ok('after')" >"$KIT_TMP/python.py"
+program python python3 "$KIT_TMP/python.py"
+check "the Python kit takes the scratch folder and the patience" said python "ok - in $KIT_TMP/python for $PATIENCE"
+check_eq "its failures are counted; fail_now ends the test at once, after its at_exit calls" \
+  "1 FAIL - two: why|FAIL - three|at the end|# 1 passed, 2 failed|" "$CHILD_STATUS $(tail -n 4 "$KIT_TMP/python.out" | tr '\n' '|')"
 status=0
-python3 "$KIT_TMP/alone.py" >/dev/null 2>"$KIT_TMP/alone.err" || status=$?
-check_eq "the Python kit alone refuses to run, naming the runner" \
-  "2 Bail out! run the test through tests/kit/program_test.sh" "$status $(cat "$KIT_TMP/alone.err")"
+python3 "$KIT_TMP/python.py" >/dev/null 2>"$KIT_TMP/alone.err" || status=$?
+check_eq "alone, it refuses to run" "2 Bail out! run the test through tests/kit/program_test.sh" \
+  "$status $(cat "$KIT_TMP/alone.err")"
 
 # --- a script of cases ------------------------------------------------------------------
 cases=(
@@ -204,16 +181,22 @@ fi
 stop_process "$sleeper"
 if still_running "$sleeper"; then fail "stop_process ends a process"; else pass "stop_process ends a process"; fi
 
-# A zombie: a child of a process that never collects it.
-spawn parent bash -c 'sleep 0 & echo $!; exec sleep 600'
+# A zombie: a child of a process that never collects it. The child ends only
+# when the test opens the pipe it reads, after its parent has become sleep, so
+# that the parent's shell can never have collected it first.
+mkfifo "$KIT_TMP/release"
+spawn parent bash -c 'cat "$1" >/dev/null & echo $!; exec sleep 600' _ "$KIT_TMP/release"
 zombie_state() { [ "$(sed 's/.*) \(.\).*/\1/' "/proc/$1/stat" 2>/dev/null)" = Z ]; }
+is_sleep() { [ "$(cat "/proc/$1/comm" 2>/dev/null)" = sleep ]; }
 wait_until "$PATIENCE" test -s "$KIT_TMP/parent.out"
+wait_until "$PATIENCE" is_sleep "$SPAWN_PID" && : >"$KIT_TMP/release"
 zombie=$(cat "$KIT_TMP/parent.out")
 if wait_until "$PATIENCE" zombie_state "$zombie"; then
   if still_running "$zombie"; then fail "a zombie counts as ended"; else pass "a zombie counts as ended"; fi
 else
   fail "a zombie for the test" "process $zombie never became one"
 fi
+kill "$zombie" 2>/dev/null  # the child, if it still waits
 stop_process "$SPAWN_PID"
 
 child leftover 'kit_start' 'spawn long sleep 600' 'echo "pid $SPAWN_PID"' 'pass one' 'kit_done'
@@ -249,6 +232,8 @@ check_eq "--where gives the same for every lit pixel" "lit 100 10 5 19 14 15 10"
   "$(scene_colours "$KIT_TMP/red.png" --where | grep '^lit ')"
 check_eq "--where marks an empty class" "white 0 -1 -1 -1 -1 -1 -1" \
   "$(scene_colours "$KIT_TMP/red.png" --where | grep '^white ')"
+check_eq "scene_colours counts a rectangle of an image" "blue 0 green 0 red 100 white 0 black 20 other 0" \
+  "$(scene_colours "$KIT_TMP/red.png[12x10+9+5]")"
 printf 'P5 1 1 255\n\0' >"$KIT_TMP/grey.pgm"
 if "$KORV_COLOURS" "$KIT_TMP/grey.pgm" >/dev/null 2>&1; then fail "the classifier refuses what is not a PPM"; else
   pass "the classifier refuses what is not a PPM"

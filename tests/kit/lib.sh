@@ -55,8 +55,9 @@
 #
 # The scene's colours (the classes of tests/kit/scene_colours.h: blue, green, red, white,
 # black, other; counts are printed as "blue N green N red N white N black N other N"):
-#   scene_colours FILE [--where]  the counts of an image file (and, with --where, where each
-#                                 class lies: scene_colours.cpp)
+#   scene_colours FILE [--where]  the counts of an image file, or of a rectangle of it named
+#                                 as ImageMagick reads one ('shot.png[WxH+X+Y]'); with --where
+#                                 also where each class lies (scene_colours.cpp)
 #   colour_count FILE CLASS       the number of pixels of one class
 #   count_of CLASSES COUNTS       the number of CLASSES (one, or a sum: blue+green+red) in a
 #                                 counts line; 0 for a class it lacks
@@ -78,6 +79,8 @@ KIT_AT_EXIT=()
 KIT_ON_FAILURE=()
 KIT_PASSED=0
 KIT_FAILED=0
+# The one patience of every harness: kit_results gives it to a program of
+# another language, register.cmake reads this line for the C++ helpers.
 PATIENCE=60
 # Where programs start and write their output: the current folder until
 # kit_start sets the scratch folder (a benchmark may set it itself).
