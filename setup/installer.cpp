@@ -13,7 +13,7 @@
 #include <string.h>
 
 static const char target_name[] = "\\Korvanthel.Scr";
-// Kept word for word as the saver has always asked (another name, odd blanks); wine_system.setup checks both.
+// Kept word for word as the saver has always asked (another name, odd blanks): users know the box by them.
 static const char question_text[] = " set OMBRELT as current  screen saver?";
 static const char question_caption[] = "OMBRELT screen saver";
 static const char failure_caption[] = "Korvanthel screen saver setup";
