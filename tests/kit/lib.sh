@@ -229,6 +229,7 @@ kit_results() {
   done
   exec {fd}<&-
   wait "$pid" || status=$?
+  KIT_PIDS=("${KIT_PIDS[@]:0:${#KIT_PIDS[@]}-1}")  # collected: not to be stopped at the end
   [ "$status" -eq 0 ] || fail "the test program ends with exit code 0" "exit code $status from $*"
 }
 
