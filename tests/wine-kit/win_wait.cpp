@@ -7,31 +7,28 @@ bool within_patience(DWORD start) {
 }
 
 bool poll_until(bool (*done)(void* data), void* data, DWORD limit_ms) {
-  DWORD start = GetTickCount();
-  while (!done(data)) {
+  for (DWORD start = GetTickCount(); !done(data); Sleep(10))
     if (GetTickCount() - start >= limit_ms) return false;
-    Sleep(10);
-  }
   return true;
 }
 
 namespace {
 struct find_request {
-  const char* class_name;
   const char* caption;
   DWORD pid;
   bool visible;
+  const char* class_name;
   HWND found;
 };
 
-// The cheap tests first: the caption is asked of the window last.
+// The caption, which means a message to the window, is asked for last.
 BOOL CALLBACK match_window(HWND window, LPARAM lparam) {
   find_request* request = (find_request*)lparam;
   DWORD pid = 0;
+  char class_name[256] = "";
   GetWindowThreadProcessId(window, &pid);
   if (request->pid && pid != request->pid) return TRUE;
   if (request->visible && !IsWindowVisible(window)) return TRUE;
-  char class_name[256] = "";
   if (request->class_name &&
       (!GetClassNameA(window, class_name, sizeof class_name) || strcmp(class_name, request->class_name) != 0))
     return TRUE;
@@ -40,11 +37,9 @@ BOOL CALLBACK match_window(HWND window, LPARAM lparam) {
   return FALSE;
 }
 
-bool window_found(void* data) {
-  find_request* request = (find_request*)data;
-  request->found = NULL;
+bool window_found(void* request) {
   EnumWindows(match_window, (LPARAM)request);
-  return request->found != NULL;
+  return ((find_request*)request)->found != NULL;
 }
 
 bool window_gone(void* window) {
@@ -52,24 +47,15 @@ bool window_gone(void* window) {
 }
 }  // namespace
 
-HWND find_window_of_class(const char* class_name, const char* caption, DWORD pid, bool visible) {
-  find_request request = {class_name, caption, pid, visible, NULL};
+HWND find_top_window(const char* caption, DWORD pid, bool visible, const char* class_name) {
+  find_request request = {caption, pid, visible, class_name, NULL};
   window_found(&request);
   return request.found;
 }
 
-HWND find_top_window(const char* caption, DWORD pid, bool visible) {
-  return find_window_of_class(NULL, caption, pid, visible);
-}
-
-HWND wait_for_window_of_class(const char* class_name, const char* caption, DWORD pid, bool visible,
-                              DWORD limit_ms) {
-  find_request request = {class_name, caption, pid, visible, NULL};
+HWND wait_for_window(const char* caption, DWORD pid, bool visible, const char* class_name, DWORD limit_ms) {
+  find_request request = {caption, pid, visible, class_name, NULL};
   return poll_until(window_found, &request, limit_ms) ? request.found : NULL;
-}
-
-HWND wait_for_window(const char* caption, DWORD pid, bool visible) {
-  return wait_for_window_of_class(NULL, caption, pid, visible, patience_ms);
 }
 
 bool wait_until_gone(HWND window, DWORD limit_ms) {
@@ -77,17 +63,13 @@ bool wait_until_gone(HWND window, DWORD limit_ms) {
 }
 
 bool appears_briefly(const char* caption, DWORD pid) {
-  for (int i = 0; i < 20; i++) {
+  for (int i = 0; i < 20; i++, Sleep(25))
     if (find_top_window(caption, pid, true)) return true;
-    Sleep(25);
-  }
   return false;
 }
 
 std::string window_text(HWND window) {
-  char text[2048];
-  text[0] = '\0';
-  // WM_GETTEXT through SendMessageTimeout: a hung window must not hang the tests.
+  char text[2048] = "";
   DWORD_PTR ignored = 0;
   SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, &ignored);
   text[sizeof text - 1] = '\0';

@@ -44,8 +44,8 @@ static int find_cmd(int argc, char** argv) {
 // class and title exists.
 static int wait_window_cmd(int argc, char** argv) {
   if (argc != 4) return probe_usage_error(argv[0]);
-  HWND window = wait_for_window_of_class(probe_null_if_dash(argv[1]), probe_null_if_dash(argv[2]), 0, true,
-                                         probe_parse_number(argv[3]));
+  HWND window = wait_for_window(probe_null_if_dash(argv[2]), 0, true, probe_null_if_dash(argv[1]),
+                                probe_parse_number(argv[3]));
   if (!window) return 1;
   probe_print_window(window);
   return 0;
