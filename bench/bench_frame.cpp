@@ -284,6 +284,7 @@ int main(int argc, char** argv) {
   print_line("full frame", full_sweep >= 0 ? full_sweep / sweep_frames : -1);
   print_line("frame, surface mesh", mesh_sweep >= 0 ? mesh_sweep / sweep_frames : -1);
   print_ratio("ratio mesh / full over the animation", mesh_sweep, full_sweep);
+  release_surface_mesh();
   offscreen_close();
   return 0;
 }

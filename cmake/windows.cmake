@@ -114,12 +114,12 @@ function(korv_test_session fixture)
     list(APPEND env "KORV_TWO_HEADS=${arg_HEADS}")
   endif()
   set_property(GLOBAL PROPERTY KORV_SESSION_ENV_${fixture} "${env}")
-  add_test(NAME ${fixture}.start COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-session start)
   # Making a prefix takes Wine about 10 s, more on a loaded machine: the
-  # time-outs only catch a hang.
-  set_tests_properties(${fixture}.start PROPERTIES FIXTURES_SETUP ${fixture} ENVIRONMENT "${env}" TIMEOUT 600)
-  add_test(NAME ${fixture}.stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-session stop)
-  set_tests_properties(${fixture}.stop PROPERTIES FIXTURES_CLEANUP ${fixture} ENVIRONMENT "${env}" TIMEOUT 300)
+  # time-outs only catch a hang (korv_add_test: tests/kit/register.cmake).
+  korv_add_test(${fixture}.start COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-session start ENVIRONMENT ${env})
+  set_tests_properties(${fixture}.start PROPERTIES FIXTURES_SETUP ${fixture})
+  korv_add_test(${fixture}.stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-session stop ENVIRONMENT ${env} TIMEOUT 300)
+  set_tests_properties(${fixture}.stop PROPERTIES FIXTURES_CLEANUP ${fixture})
 endfunction()
 
 if(KORV_WINDOWS_TESTS)

@@ -76,7 +76,8 @@ int verify_password(HWND window) {
   PeekMessageA(&discarded, window, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD);
   PeekMessageA(&discarded, window, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD);
   // The check runs as the window's own answer to a WM_APP it sends itself, as the
-  // saver has always done it; wine_unit.host and wine_system.password.stray_wm_app pin it.
+  // saver has always done it; the window answers a WM_APP only while
+  // check_in_progress is set, so one that another program posts starts no check.
   close_allowed = (int)SendMessageA(window, WM_APP, 0, 0);
   check_in_progress = 0;
   if (!close_allowed) SetCursor(nullptr);

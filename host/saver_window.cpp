@@ -10,7 +10,7 @@ static const char preview_title[] = "Preview";
 // The WM_POWER request that closes the saver.  The saver has always used 3
 // here; note that the platform headers give PWR_SUSPENDREQUEST the value 1
 // (3 is PWR_CRITICALRESUME there), so the header's name is not used. Kept on
-// purpose; wine_unit.host (input rules) and wine_system.password.barrage pin it.
+// purpose: it is the request the saver has always closed on.
 static const WPARAM power_suspend_request = 3;
 // How often a preview checks that its window and its parent still exist.
 static const UINT parent_watch_ms = 250;
@@ -207,7 +207,7 @@ LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM wparam, LPA
     break;
   case WM_TIMER:
     if (close_allowed) return 0;  // closing: no more frames
-    Sleep(0);  // kept as the saver has always yielded before a frame; pinned in wine_unit.host
+    Sleep(0);  // the rest of the time slice goes to others first, as the saver has always done
     break;
   default:
     break;

@@ -29,7 +29,8 @@ struct buffer_calls {
 };
 
 static gl_function_lookup function_lookup;
-static buffer_calls calls;
+static buffer_calls calls;        // of the current context, where it has buffer objects
+static bool context_buffers;      // the current context has them, and `calls` holds their functions
 static bool mesh_made;            // in the current context
 static unsigned mesh_buffers[2];  // vertices, indices; 0 while on client arrays
 
@@ -120,6 +121,7 @@ static gl_function look_up(const char* name, const char* suffix) {
 // or the extension's (same signatures, names ending in ARB). False when the
 // context has neither or the lookup misses one.
 static bool find_buffer_calls() {
+  calls = buffer_calls();
   if (!function_lookup) return false;
   const char* suffix;
   if (context_has_core_buffers())
@@ -135,12 +137,13 @@ static bool find_buffer_calls() {
   return calls.gen_buffers && calls.delete_buffers && calls.bind_buffer && calls.buffer_data;
 }
 
-// Uploads the mesh into two new buffer objects. Where the context cannot
-// hold them (an error, such as running out of memory), it deletes them
-// again and the mesh stays on client-side arrays.
+// Uploads the mesh into two new buffer objects, binding them (the caller's
+// bindings are saved around it, in draw_surface_mesh). Where the context
+// cannot hold them (an error, such as running out of memory), it deletes
+// them again and the mesh stays on client-side arrays.
 static void make_mesh_buffers() {
-  // Errors raised before belong to others; take them off so that only the
-  // upload's own are seen below.
+  // Errors raised before belong to others; they are taken off (and so lost
+  // to whoever raised them) so that only the upload's own are seen below.
   for (int n = 0; n < 16 && glGetError() != GL_NO_ERROR; n++) {
   }
   calls.gen_buffers(2, mesh_buffers);
@@ -149,8 +152,6 @@ static void make_mesh_buffers() {
   calls.bind_buffer(GL_ELEMENT_ARRAY_BUFFER, mesh_buffers[1]);
   calls.buffer_data(GL_ELEMENT_ARRAY_BUFFER, (GLsizeiptr)(mesh_index_count * sizeof mesh_indices[0]),
                     mesh_indices, GL_STATIC_DRAW);
-  calls.bind_buffer(GL_ARRAY_BUFFER, 0);
-  calls.bind_buffer(GL_ELEMENT_ARRAY_BUFFER, 0);
   if (glGetError() != GL_NO_ERROR || !mesh_buffers[0] || !mesh_buffers[1]) {
     calls.delete_buffers(2, mesh_buffers);
     mesh_buffers[0] = mesh_buffers[1] = 0;
@@ -160,16 +161,18 @@ static void make_mesh_buffers() {
 static void make_mesh() {
   if (!mesh_computed) compute_mesh();
   mesh_buffers[0] = mesh_buffers[1] = 0;
-  if (find_buffer_calls()) make_mesh_buffers();
+  context_buffers = find_buffer_calls();
+  if (context_buffers) make_mesh_buffers();
   mesh_made = true;
 }
 
 void draw_surface_mesh() {
-  if (!mesh_made) make_mesh();
   // The pointer, the array's switch and the buffer bindings are the
-  // caller's again afterwards: a pointer left on the mesh's buffer would
-  // keep it referenced, and name a deleted buffer after release.
+  // caller's again afterwards, the first draw's upload included: a pointer
+  // left on the mesh's buffer would keep it referenced, and name a deleted
+  // buffer after release.
   glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+  if (!mesh_made) make_mesh();
   const void* indices = mesh_indices;
   if (mesh_buffers[0]) {
     // With a buffer bound, the pointers are offsets into it.
@@ -178,6 +181,12 @@ void draw_surface_mesh() {
     calls.bind_buffer(GL_ELEMENT_ARRAY_BUFFER, mesh_buffers[1]);
     indices = nullptr;
   } else {
+    // Client memory: no buffer of the caller's may be bound, or the
+    // pointers would be read as offsets into it.
+    if (context_buffers) {
+      calls.bind_buffer(GL_ARRAY_BUFFER, 0);
+      calls.bind_buffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    }
     glVertexPointer(3, GL_FLOAT, 0, mesh_vertices);
   }
   // Positions only, as the grid sends them: the current normal lights them.

@@ -44,11 +44,18 @@ void surface_cell_corners(int i, int j, int corners[4][2]);
 // mesh is made from surface_cell_skipped's cells.
 int surface_mesh_triangles(bool (*skipped)(int i, int j), unsigned short* indices, int capacity);
 
-// Sends the surface's triangles. The first call in a context makes the mesh
-// there (its buffer objects, if the context has them); later calls reuse it.
-// Needs a current context, outside any glBegin/glEnd; leaves the client's
-// vertex arrays (which are enabled, their pointers, the buffers bound) as it
-// found them, so that nothing points into the mesh's buffers after it.
+// Sends the surface's triangles. Needs a current context, outside any
+// glBegin/glEnd. Leaves the client's vertex arrays (which are enabled, their
+// pointers, the buffers bound to GL_ARRAY_BUFFER and GL_ELEMENT_ARRAY_BUFFER)
+// as it found them (glPushClientAttrib), so that nothing points into the
+// mesh's buffers after it. The first call in a context makes the mesh there,
+// in two buffer objects where the lookup gives their functions: it takes the
+// errors already pending in the context (up to 16: glGetError, so they are
+// lost to whoever raised them), uploads, and keeps the mesh on client-side
+// arrays instead when the upload raised an error. Later calls reuse the
+// mesh. Drawn from client-side arrays it binds no buffer while it draws; but
+// with no lookup (so no buffer function) it cannot unbind one: a caller
+// whose context has buffer objects then binds none before the call.
 void draw_surface_mesh();
 // Deletes the mesh's buffer objects from the current context (the context
 // they were made in); the next draw_surface_mesh makes the mesh afresh, as

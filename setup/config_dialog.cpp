@@ -38,8 +38,9 @@ INT_PTR CALLBACK config_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LP
     if (name_is_exe(program_argument_zero())) {
       // Still hidden: the installer runs in its place and the dialog is never shown.
       run_installer();
-      DestroyWindow(
-          dialog);  // kept as the saver always ended it: the dialog gives -1 (pinned in wine_unit.setup)
+      // Ended as the saver always ended it: destroyed while it initialises, the
+      // dialog gives -1.
+      DestroyWindow(dialog);
       return FALSE;
     }
     SetFocus(GetDlgItem(dialog, IDC_CONFIG_CLOSE));

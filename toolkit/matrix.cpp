@@ -1,9 +1,8 @@
 // Modelling-matrix stack and vector helpers. Every operation computes its
 // results into temporaries before storing them, so an output may alias an input.
 // The sums below are grouped as the saver has always grouped them, which
-// rounds differently from left to right; kept on purpose (pinned by
-// matrix_test's MatrixStack.SumsKeepTheirOrder and
-// VectorHelpers.NormalizeSumsTheSquaresYThenZThenX).
+// rounds differently from left to right; kept on purpose, so that every
+// matrix and normal comes out to the bit as the saver has always made them.
 #include "toolkit/matrix.h"
 
 #include <cmath>

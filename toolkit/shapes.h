@@ -5,7 +5,7 @@
 #include "toolkit/matrix.h"
 
 // Shape kinds: the index into list_heads. Slots 9 and 18 of 19, as the saver
-// has always had them, though only two are used (pinned in shapes_test).
+// has always had them, though only two are used.
 enum {
   SHAPE_CONE = 9,
   SHAPE_SOLID_DODECAHEDRON = 18,

@@ -36,10 +36,7 @@ bool offscreen_open(int width, int height) {
 }
 
 void offscreen_close() {
-  if (context) {
-    release_surface_mesh();  // its buffer objects live in this context
-    OSMesaDestroyContext(context);
-  }
+  if (context) OSMesaDestroyContext(context);
   context = nullptr;
   std::free(pixels);
   pixels = nullptr;
@@ -47,7 +44,7 @@ void offscreen_close() {
   buffer_height = 0;
 }
 
-gl_function offscreen_function(const char* name) {
+offscreen_gl_function offscreen_function(const char* name) {
   return OSMesaGetProcAddress(name);
 }
 

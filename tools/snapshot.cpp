@@ -1,10 +1,12 @@
 // snapshot: renders frame N of the scene (init_scene, then N frames, of
 // which only the last is drawn: the ones before it are skipped with
 // advance_frames, which gives the same frame) at width x height offscreen and
-// writes it to a PNG. The surface is drawn from
-// its mesh, as the Linux edition draws it; with --immediate it is sent as the
-// Windows program sends it, polygon by polygon, for comparison.
-//   snapshot [--immediate] out.png [frame=75] [width=1024] [height=768]
+// writes it to a PNG. The surface is drawn from its mesh, as the Linux edition
+// draws it; with --immediate it is sent as the Windows program sends it,
+// polygon by polygon, for comparison. The numbers are plain positional
+// arguments, each optional after the ones before it:
+//   snapshot [--immediate] OUT.png [FRAME [WIDTH [HEIGHT]]]
+//   (FRAME 0 to 100000000, default 75; WIDTH and HEIGHT 1 to 16384, default 1024 and 768)
 #include <GL/gl.h>
 
 #include <cerrno>
@@ -52,6 +54,7 @@ int main(int argc, char** argv) {
   }
   glFinish();
   bool ok = write_png(argv[1], offscreen_pixels(), (int)width, (int)height);
+  release_surface_mesh();  // its buffer objects live in the context
   offscreen_close();
   if (!ok) return 1;
   std::printf("%s: frame %ld at %ld x %ld\n", argv[1], frame, width, height);

@@ -1,8 +1,32 @@
-// The OpenGL and GLU entry points of the browser's subset: each checks its
-// arguments as OpenGL does, draws the waiting immediate-mode triangles
-// before the state they were sent under changes, and hands over to the
-// matrices, the lighting state, immediate mode and display lists, or the
-// WebGL renderer. Errors are kept, as OpenGL keeps them, until glGetError.
+// The OpenGL and GLU entry points of the browser's subset: each draws the
+// waiting immediate-mode triangles before the state they were sent under
+// changes, and hands over to the matrices, the lighting state, immediate
+// mode and display lists, or the WebGL renderer. The first error is kept, as
+// OpenGL keeps it, until glGetError (then WebGL's own). What they check, each
+// refused call changing nothing:
+//   - between glBegin and glEnd only glVertex3dv, glNormal3dv, glColor3f,
+//     glEnd, glGetError, the client-side calls (vertex array, buffer objects,
+//     the client attribute stack) and GLU's quadric settings are taken; any
+//     other call here is GL_INVALID_OPERATION (glMaterial too, which OpenGL
+//     would take);
+//   - GL_INVALID_VALUE: a negative count, range or size (glGenLists,
+//     glDeleteLists, glGenBuffers, glDeleteBuffers, glBufferData,
+//     glViewport, glDrawElements), glVertexPointer's size outside 2 to 4 or a
+//     negative stride, list name 0, a shininess outside 0 to 128, glClear bits
+//     that name no buffer;
+//   - GL_INVALID_ENUM: any value outside the few the core uses, even where
+//     OpenGL takes it (glBegin's polygon modes; GL_DEPTH_TEST, GL_LIGHTING and
+//     GL_LIGHT0; GL_LIGHT0's colours and position; two-sided lighting; the
+//     material faces and names; both matrix stacks; GL_VERTEX_ARRAY of three
+//     floats; the two buffer targets; GL_TRIANGLES of unsigned indices;
+//     glGetString's four names; glNewList's two modes);
+//   - GL_STACK_OVERFLOW and GL_STACK_UNDERFLOW at the ends of the matrix,
+//     attribute and client attribute stacks; GL_INVALID_OPERATION for a
+//     glNewList inside another, a glEndList without one, and vertices in
+//     memory drawn with indices in a buffer; GL_OUT_OF_MEMORY where no room
+//     is left for more display list names (immediate.h).
+// Pointers, buffer usages and attribute masks are taken as given; GLU's
+// quadric settings ignore values they do not know.
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -84,7 +108,10 @@ void glColor3f(GLfloat red, GLfloat green, GLfloat blue) {
 GLuint glGenLists(GLsizei range) {
   if (range < 0) record_error(GL_INVALID_VALUE);
   if (range <= 0 || !state_call()) return 0;
-  return generate_lists(range);
+  unsigned error = GL_NO_ERROR;
+  GLuint first = generate_lists(range, &error);
+  record_error(error);
+  return first;
 }
 
 void glDeleteLists(GLuint list, GLsizei range) {
@@ -99,7 +126,7 @@ void glNewList(GLuint list, GLenum mode) {
 }
 
 void glEndList() {
-  if (state_call() && !finish_list()) record_error(GL_INVALID_OPERATION);
+  if (state_call()) record_error(finish_list());
 }
 
 void glCallList(GLuint list) {

@@ -3,7 +3,9 @@
 
 #include <GL/gl.h>
 
+#include <cstdint>
 #include <cstring>
+#include <map>
 #include <vector>
 
 #include "web/webgl_draw.h"
@@ -23,7 +25,6 @@ struct primitive {
 };
 
 struct display_list {
-  bool used;  // a name handed out by glGenLists or given to glNewList
   std::vector<subset_vertex> triangles;
   std::vector<unsigned char> inherits;  // per vertex of `triangles`
   bool inherits_any;
@@ -38,7 +39,7 @@ static unsigned primitive_mode;
 static primitive drawn;     // the primitive as drawn now
 static primitive recorded;  // the primitive as the list records it
 static std::vector<subset_vertex> batch;
-static std::vector<display_list> lists;  // by name; name 0 is never used
+static std::map<unsigned, display_list> lists;  // by name, every name in use; never 0
 
 static unsigned recording_name;  // 0 while no list is recorded
 static bool recording_executes;  // GL_COMPILE_AND_EXECUTE
@@ -203,23 +204,31 @@ void flush_immediate() {
   batch.clear();
 }
 
-static bool name_free(unsigned name) {
-  return name >= lists.size() || !lists[name].used;
-}
-
-unsigned generate_lists(int range) {
+unsigned generate_lists(int range, unsigned* error) {
+  *error = GL_NO_ERROR;
   if (range <= 0) return 0;
-  unsigned first = 1;
-  for (unsigned name = 1; name - first < (unsigned)range; name++)
-    if (!name_free(name)) first = name + 1;
-  if (first + range > lists.size()) lists.resize(first + range);
-  for (unsigned name = first; name < first + range; name++) lists[name].used = true;
-  return first;
+  if (lists.size() + (size_t)range > SUBSET_MAX_LISTS) {
+    *error = GL_OUT_OF_MEMORY;
+    return 0;
+  }
+  // The lowest run of `range` free names: below a name in use, or above the
+  // last one. With so few names in use there is always one below 2^32.
+  uint64_t first = 1;
+  for (const auto& entry : lists) {
+    if (entry.first - first >= (uint64_t)range) break;
+    first = (uint64_t)entry.first + 1;
+  }
+  for (uint64_t name = first; name < first + range; name++) lists[(unsigned)name];
+  return (unsigned)first;
 }
 
 void delete_lists(unsigned first, int range) {
-  for (unsigned name = first; range > 0 && name < lists.size(); name++, range--)
-    if (name != 0) free_list(&lists[name]);
+  if (range <= 0) return;
+  uint64_t last = (uint64_t)first + range - 1;
+  for (auto entry = lists.lower_bound(first); entry != lists.end() && entry->first <= last;) {
+    free_list(&entry->second);
+    entry = lists.erase(entry);
+  }
 }
 
 unsigned start_list(unsigned name, unsigned mode) {
@@ -229,22 +238,24 @@ unsigned start_list(unsigned name, unsigned mode) {
   recording_name = name;
   recording_executes = mode == GL_COMPILE_AND_EXECUTE;
   recording = display_list();
-  recording.used = true;
   return GL_NO_ERROR;
 }
 
-bool finish_list() {
-  if (!recording_name) return false;
-  if (recording_name >= lists.size()) lists.resize(recording_name + 1);
-  free_list(&lists[recording_name]);
-  lists[recording_name] = recording;
+unsigned finish_list() {
+  if (!recording_name) return GL_INVALID_OPERATION;
+  unsigned error = GL_NO_ERROR;
+  auto entry = lists.find(recording_name);
+  if (entry != lists.end()) {
+    free_list(&entry->second);
+    entry->second = recording;
+  } else if (lists.size() < SUBSET_MAX_LISTS) {
+    lists[recording_name] = recording;
+  } else {
+    error = GL_OUT_OF_MEMORY;
+  }
   recording = display_list();
   recording_name = 0;
-  return true;
-}
-
-bool recording_list() {
-  return recording_name != 0;
+  return error;
 }
 
 // The list's triangles into the list being recorded, a call inside a list
@@ -303,8 +314,9 @@ static bool list_buffer_ready(display_list* list) {
 }
 
 void call_list(unsigned name) {
-  if (name >= lists.size() || !lists[name].used) return;
-  display_list* list = &lists[name];
+  auto entry = lists.find(name);
+  if (entry == lists.end()) return;
+  display_list* list = &entry->second;
   if (recording_name) record_call(*list);
   if (!executing()) return;
   if (!list->triangles.empty()) {

@@ -123,8 +123,8 @@ unsigned set_material(unsigned face, unsigned name, const float* values) {
   if (!front && !back) return GL_INVALID_ENUM;
   // A shininess outside OpenGL's range, or not a number, changes nothing.
   if (name == GL_SHININESS && !(values[0] >= 0 && values[0] <= 128)) return GL_INVALID_VALUE;
-  if (front && !set_material_item(&lighting.front, name, values)) return GL_INVALID_ENUM;
-  if (back) set_material_item(&lighting.back, name, values);
+  if (!set_material_item(front ? &lighting.front : &lighting.back, name, values)) return GL_INVALID_ENUM;
+  if (front && back) set_material_item(&lighting.back, name, values);
   version++;
   return GL_NO_ERROR;
 }

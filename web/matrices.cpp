@@ -40,10 +40,6 @@ bool select_matrix_stack(unsigned mode) {
   return true;
 }
 
-unsigned current_matrix_stack() {
-  return current == &modelview ? GL_MODELVIEW : GL_PROJECTION;
-}
-
 void load_identity() {
   std::memcpy(top(), identity, sizeof identity);
   version++;

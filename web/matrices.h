@@ -11,7 +11,6 @@ enum {
 void reset_matrices();
 // Makes GL_MODELVIEW's or GL_PROJECTION's stack current; false for any other.
 bool select_matrix_stack(unsigned mode);
-unsigned current_matrix_stack();
 // On the current stack's top.
 void load_identity();
 void multiply_matrix(const double m[16]);

@@ -131,8 +131,6 @@ static const int client_stack_size = 16;
 static client_attributes client_stack[client_stack_size];
 static int client_depth;
 
-static bool depth_test_on;
-
 static GLuint compile_shader(GLenum kind, const char* source) {
   GLuint shader = emscripten_glCreateShader(kind);
   emscripten_glShaderSource(shader, 1, &source, nullptr);
@@ -183,7 +181,6 @@ bool start_webgl_drawing() {
   bound_array_buffer = bound_element_buffer = 0;
   vertex_array = {false, 0, nullptr, 12};
   client_depth = 0;
-  depth_test_on = false;
   emscripten_glEnableVertexAttribArray(0);
   return true;
 }
@@ -416,15 +413,10 @@ void webgl_viewport(int x, int y, int width, int height) {
 }
 
 void webgl_depth_test(bool on) {
-  depth_test_on = on;
   if (on)
     emscripten_glEnable(GL_DEPTH_TEST);
   else
     emscripten_glDisable(GL_DEPTH_TEST);
-}
-
-bool webgl_depth_test_on() {
-  return depth_test_on;
 }
 
 unsigned webgl_error() {

@@ -48,5 +48,4 @@ void webgl_clear_colour(float red, float green, float blue, float alpha);
 void webgl_clear_depth(double depth);
 void webgl_viewport(int x, int y, int width, int height);
 void webgl_depth_test(bool on);
-bool webgl_depth_test_on();
 unsigned webgl_error();

@@ -66,7 +66,7 @@ refused=("/|is not two levels below /" "/tmp/|is not two levels below /"
   "scratch/one|is not an absolute path" "$KIT_TMP/outer/../one|has empty, . or .. parts"
   "$KIT_TMP//one|has empty, . or .. parts" "$KIT_TMP/./one|has empty, . or .. parts"
   "$KIT_TMP/outer|holds $KIT_TMP/outer/inner" "$KIT_TMP/home/|holds $KIT_TMP/home/user"
-  "$kit_root|holds $kit_root/kit")
+  "$kit_root|holds $kit_root/kit" "$kit_root/web|lies among the tests' sources")
 for entry in "${refused[@]}"; do
   value=${entry%%|*} why=${entry#*|} status=0
   (cd "$KIT_TMP/outer/inner" && HOME=$KIT_TMP/home/user KORV_SCRATCH=$value bash -c \
@@ -76,9 +76,45 @@ for entry in "${refused[@]}"; do
     "2 Bail out! KORV_SCRATCH='$value' $why: it is not emptied" "$status $(cat "$KIT_TMP/refused.err")"
 done
 check "and nothing was removed" test ! -e "$KIT_TMP/removed"
+status=0
+KORV_SCRATCH=/tmp bash "$(dirname "$KIT_LIB")/program_test.sh" touch "$KIT_TMP/program-ran" >/dev/null 2>&1 || status=$?
+check_eq "a test program of another language is refused the same scratch folder, before it runs" "2 no" \
+  "$status $([ -e "$KIT_TMP/program-ran" ] && echo yes || echo no)"
 child early 'wait_for_scene 1 "blue 1" echo blue 5'
 check "wait_for_scene before kit_start ends the test and says why" \
   test "$CHILD_STATUS" != 0 -a "$(grep -c 'needs the scratch folder: kit_start comes first' "$KIT_TMP/early.out")" = 1
+
+# --- a program of another language on the kit (program_test.sh) ----------------------
+# program NAME COMMAND...: COMMAND run by program_test.sh with a scratch folder
+# of its own; its output is in NAME.out, the test's exit code in CHILD_STATUS.
+program() {
+  local name=$1
+  shift
+  CHILD_STATUS=0
+  KORV_SCRATCH=$KIT_TMP/$name bash "$(dirname "$KIT_LIB")/program_test.sh" "$@" >"$KIT_TMP/$name.out" 2>&1 ||
+    CHILD_STATUS=$?
+}
+program lines sh -c 'printf "%s\n" "ok - one" "FAIL - two: why" "in $(pwd) for $PATIENCE"; exit 3'
+check_eq "the lines ok/FAIL of a program are the test's results, an exit code other than 0 a failure" \
+  "1 # 1 passed, 2 failed" "$CHILD_STATUS $(tail -n 1 "$KIT_TMP/lines.out")"
+check "its other lines are printed; it runs in the scratch folder, given the patience" said lines \
+  "in $KIT_TMP/lines for $PATIENCE"
+program passing sh -c 'echo "ok - one"'
+check_eq "a program whose results pass passes" 0 "$CHILD_STATUS"
+program silent true
+check_eq "a program that reports nothing fails" 1 "$CHILD_STATUS"
+# The browser tests' Python kit on it.
+printf '%s\n' "import sys; sys.path.insert(0, '$(dirname "$KIT_LIB")/../web')" 'import browser_kit as kit' 'kit.start()' \
+  "kit.check('in ' + kit.scratch + ' for %g' % kit.PATIENCE, True)" "kit.check('two', False, 'why')" \
+  "kit.at_exit(print, 'at the end')" "kit.fail_now('three')" "kit.ok('after')" >"$KIT_TMP/python.py"
+program python python3 "$KIT_TMP/python.py"
+check "the Python kit takes the scratch folder and the patience" said python "ok - in $KIT_TMP/python for $PATIENCE"
+check_eq "its failures are counted; fail_now ends the test at once, after its at_exit calls" \
+  "1 FAIL - two: why|FAIL - three|at the end|# 1 passed, 2 failed|" "$CHILD_STATUS $(tail -n 4 "$KIT_TMP/python.out" | tr '\n' '|')"
+status=0
+python3 "$KIT_TMP/python.py" >/dev/null 2>"$KIT_TMP/alone.err" || status=$?
+check_eq "alone, it refuses to run" "2 Bail out! run the test through tests/kit/program_test.sh" \
+  "$status $(cat "$KIT_TMP/alone.err")"
 
 # --- a script of cases ------------------------------------------------------------------
 cases=(
@@ -145,16 +181,22 @@ fi
 stop_process "$sleeper"
 if still_running "$sleeper"; then fail "stop_process ends a process"; else pass "stop_process ends a process"; fi
 
-# A zombie: a child of a process that never collects it.
-spawn parent bash -c 'sleep 0 & echo $!; exec sleep 600'
+# A zombie: a child of a process that never collects it. The child ends only
+# when the test opens the pipe it reads, after its parent has become sleep, so
+# that the parent's shell can never have collected it first.
+mkfifo "$KIT_TMP/release"
+spawn parent bash -c 'cat "$1" >/dev/null & echo $!; exec sleep 600' _ "$KIT_TMP/release"
 zombie_state() { [ "$(sed 's/.*) \(.\).*/\1/' "/proc/$1/stat" 2>/dev/null)" = Z ]; }
+is_sleep() { [ "$(cat "/proc/$1/comm" 2>/dev/null)" = sleep ]; }
 wait_until "$PATIENCE" test -s "$KIT_TMP/parent.out"
+wait_until "$PATIENCE" is_sleep "$SPAWN_PID" && : >"$KIT_TMP/release"
 zombie=$(cat "$KIT_TMP/parent.out")
 if wait_until "$PATIENCE" zombie_state "$zombie"; then
   if still_running "$zombie"; then fail "a zombie counts as ended"; else pass "a zombie counts as ended"; fi
 else
   fail "a zombie for the test" "process $zombie never became one"
 fi
+kill "$zombie" 2>/dev/null  # the child, if it still waits
 stop_process "$SPAWN_PID"
 
 child leftover 'kit_start' 'spawn long sleep 600' 'echo "pid $SPAWN_PID"' 'pass one' 'kit_done'
@@ -190,6 +232,8 @@ check_eq "--where gives the same for every lit pixel" "lit 100 10 5 19 14 15 10"
   "$(scene_colours "$KIT_TMP/red.png" --where | grep '^lit ')"
 check_eq "--where marks an empty class" "white 0 -1 -1 -1 -1 -1 -1" \
   "$(scene_colours "$KIT_TMP/red.png" --where | grep '^white ')"
+check_eq "scene_colours counts a rectangle of an image" "blue 0 green 0 red 100 white 0 black 20 other 0" \
+  "$(scene_colours "$KIT_TMP/red.png[12x10+9+5]")"
 printf 'P5 1 1 255\n\0' >"$KIT_TMP/grey.pgm"
 if "$KORV_COLOURS" "$KIT_TMP/grey.pgm" >/dev/null 2>&1; then fail "the classifier refuses what is not a PPM"; else
   pass "the classifier refuses what is not a PPM"

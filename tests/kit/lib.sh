@@ -12,8 +12,10 @@
 #   KORV_SCRATCH    the test's scratch folder, emptied by kit_start and kept afterwards
 #                   (without it: a temporary folder, removed at the end); an absolute
 #                   path at least two levels below /, without . or .. parts, that holds
-#                   neither the current folder, HOME nor the kit: any other value ends
-#                   the test before anything is removed
+#                   neither the current folder, HOME nor the kit and lies outside the
+#                   tests' sources: any other value ends the test before anything is
+#                   removed. Every harness's scratch folder is made here: the browser
+#                   tests' Python runs on kit_results
 #   KORV_COLOURS    the colour classifier (scene_colours, built in the build tree)
 #
 # Results (TAP-like lines on stdout):
@@ -31,6 +33,11 @@
 #   kit_cases "$@"                for a script of cases (a function case_NAME each, run as
 #                                 `SCRIPT NAME`): with --cases lists them and exits; ends the
 #                                 test at once when no case of that name exists
+#   kit_results COMMAND...        a test program of another language (program_test.sh runs
+#                                 one): COMMAND runs in the scratch folder with KIT_TMP and
+#                                 PATIENCE in its environment; the lines it prints that begin
+#                                 "ok - " or "FAIL - " are this test's results, the others are
+#                                 printed as they are; an exit code other than 0 is a failure
 #
 # Waiting: a wait returns as soon as its condition holds; its limit only catches a
 # hang, so it is generous. PATIENCE (60 s) is the limit for what normally takes a moment.
@@ -48,8 +55,9 @@
 #
 # The scene's colours (the classes of tests/kit/scene_colours.h: blue, green, red, white,
 # black, other; counts are printed as "blue N green N red N white N black N other N"):
-#   scene_colours FILE [--where]  the counts of an image file (and, with --where, where each
-#                                 class lies: scene_colours.cpp)
+#   scene_colours FILE [--where]  the counts of an image file, or of a rectangle of it named
+#                                 as ImageMagick reads one ('shot.png[WxH+X+Y]'); with --where
+#                                 also where each class lies (scene_colours.cpp)
 #   colour_count FILE CLASS       the number of pixels of one class
 #   count_of CLASSES COUNTS       the number of CLASSES (one, or a sum: blue+green+red) in a
 #                                 counts line; 0 for a class it lacks
@@ -71,6 +79,8 @@ KIT_AT_EXIT=()
 KIT_ON_FAILURE=()
 KIT_PASSED=0
 KIT_FAILED=0
+# The one patience of every harness: kit_results gives it to a program of
+# another language, register.cmake reads this line for the C++ helpers.
 PATIENCE=60
 # Where programs start and write their output: the current folder until
 # kit_start sets the scratch folder (a benchmark may set it itself).
@@ -88,9 +98,12 @@ kit_scratch_refusal() {
   [[ $dir == /*/* ]] || { echo "is not two levels below /"; return; }
   [[ $dir/ != *//* && $dir/ != */./* && $dir/ != */../* ]] || { echo "has empty, . or .. parts"; return; }
   dir=$(realpath -m "$dir")
-  for held in "$(pwd -P)" "$(realpath -m "${HOME:-/}")" "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd -P)"; do
+  local kit
+  kit=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd -P)
+  for held in "$(pwd -P)" "$(realpath -m "${HOME:-/}")" "$kit"; do
     [[ $held/ != "$dir"/* ]] || { echo "holds $held"; return; }
   done
+  [[ $dir/ != "${kit%/*}"/* ]] || echo "lies among the tests' sources"
 }
 
 # Makes the scratch folder, moves into it and arms the cleanup.
@@ -196,6 +209,28 @@ kit_cases() {
     echo "Bail out! no case '${1:-}'; the cases are: $(echo $cases)" >&2
     exit 2
   fi
+}
+
+# Runs a test program whose results are the lines it prints.
+kit_results() {
+  local fd pid line status=0
+  exec {fd}< <(KIT_TMP=$KIT_TMP PATIENCE=$PATIENCE "$@" 2>&1 </dev/null)
+  pid=$!
+  KIT_PIDS+=("$pid")
+  while IFS= read -r -u "$fd" line; do
+    case $line in
+      "ok - "*) pass "${line#ok - }" ;;
+      "FAIL - "*)
+        KIT_FAILED=$((KIT_FAILED + 1))
+        printf '%s\n' "$line"
+        ;;
+      *) printf '%s\n' "$line" ;;
+    esac
+  done
+  exec {fd}<&-
+  wait "$pid" || status=$?
+  KIT_PIDS=("${KIT_PIDS[@]:0:${#KIT_PIDS[@]}-1}")  # collected: not to be stopped at the end
+  [ "$status" -eq 0 ] || fail "the test program ends with exit code 0" "exit code $status from $*"
 }
 
 # --- waiting -----------------------------------------------------------------------

@@ -9,7 +9,40 @@
 #   korv_wine_program_test  Windows test programs under Wine                (tests/wine-kit)
 #   korv_wine_script_test   Windows system-test scripts under Wine          (tests/wine-kit)
 #
-# Every time-out here only catches a hang.
+# and the test sessions and fixtures that they run on (korv_test_session in
+# cmake/windows.cmake, korv_x11_fixture in tests/x11-system). Each of them adds
+# its tests through korv_add_test, which gives every test process the one
+# environment of the tests. Every time-out here only catches a hang.
+
+# KORV_PATIENCE: how long, in seconds, a wait for what normally takes a moment
+# goes on before it gives up (a hang): the shell kit's PATIENCE, read here for
+# the waits written in another language (the Windows helpers in C++).
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/lib.sh)
+file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/lib.sh KORV_PATIENCE REGEX "^PATIENCE=[0-9]+$")
+string(REPLACE "PATIENCE=" "" KORV_PATIENCE "${KORV_PATIENCE}")
+if(NOT KORV_PATIENCE MATCHES "^[0-9]+$")
+  message(FATAL_ERROR "tests/kit/lib.sh sets no PATIENCE=SECONDS line")
+endif()
+
+# korv_add_test(NAME [TIMEOUT SECONDS] [ENVIRONMENT VAR=VALUE...] COMMAND
+# ARGS...): the test NAME, with a time-out (600 s unless given) and the
+# environment of every test process, and of what it starts, before
+# ENVIRONMENT:
+#   LP_NUM_THREADS=0   llvmpipe rasterises in the thread that draws. Every
+#                      test's OpenGL is llvmpipe's (OSMesa, GLX on Xvfb and
+#                      Xephyr, Wine's OpenGL through it), and a process whose
+#                      llvmpipe has rasteriser threads can hang in Mesa's exit
+#                      handler, joining a thread that waits on a barrier, after
+#                      its last test passed; with no such thread it cannot.
+function(korv_add_test name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "TIMEOUT" "ENVIRONMENT;COMMAND")
+  if(NOT arg_TIMEOUT)
+    set(arg_TIMEOUT 600)
+  endif()
+  set(env LP_NUM_THREADS=0 ${arg_ENVIRONMENT})
+  add_test(NAME ${name} COMMAND ${arg_COMMAND})
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${arg_TIMEOUT} ENVIRONMENT "${env}")
+endfunction()
 
 # korv_native_test(NAME [SOURCES FILE...] [LIBS LIBRARY...]): the GoogleTest
 # program NAME, built from NAME.cpp of the calling folder (or from SOURCES
@@ -26,8 +59,7 @@ function(korv_native_test name)
   endif()
   add_executable(${name} ${arg_SOURCES})
   target_link_libraries(${name} PRIVATE ${arg_LIBS})
-  add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+  korv_add_test(${name} COMMAND ${name})
 endfunction()
 
 # korv_command_test(NAME [WILL_FAIL] [PASS_REGULAR_EXPRESSION RE] [LABELS L...]
@@ -37,9 +69,9 @@ endfunction()
 # in the build tree (scratch/NAME), which the shell kit uses and keeps.
 function(korv_command_test name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "WILL_FAIL" "PASS_REGULAR_EXPRESSION" "LABELS;ENVIRONMENT;COMMAND")
-  set(env KORV_SCRATCH=${CMAKE_BINARY_DIR}/scratch/${name} ${arg_ENVIRONMENT})
-  add_test(NAME ${name} COMMAND ${arg_COMMAND})
-  set_tests_properties(${name} PROPERTIES TIMEOUT 600 WILL_FAIL ${arg_WILL_FAIL} ENVIRONMENT "${env}")
+  korv_add_test(${name} COMMAND ${arg_COMMAND}
+    ENVIRONMENT KORV_SCRATCH=${CMAKE_BINARY_DIR}/scratch/${name} ${arg_ENVIRONMENT})
+  set_tests_properties(${name} PROPERTIES WILL_FAIL ${arg_WILL_FAIL})
   if(arg_PASS_REGULAR_EXPRESSION)
     set_tests_properties(${name} PROPERTIES PASS_REGULAR_EXPRESSION "${arg_PASS_REGULAR_EXPRESSION}")
   endif()
@@ -82,6 +114,5 @@ function(korv_fuzz_run name)
     DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cpp ${arg_SOURCES} ${arg_DEPENDS}
     COMMENT "Building the fuzz target ${name} with clang")
   add_custom_target(${name} ALL DEPENDS ${program})
-  add_test(NAME ${name} COMMAND ${program} ${arg_ARGS})
-  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+  korv_add_test(${name} COMMAND ${program} ${arg_ARGS})
 endfunction()

@@ -178,24 +178,42 @@ TEST(SurfaceMesh, IsMadeOncePerContextAndReleasedWithIt) {
   reset_matrices();
 }
 
-// The client's vertex arrays after a draw are as they were before it: none
-// enabled, or the caller's own pointer in use; no buffer bound, and nothing
-// pointing into the mesh's buffers (which would keep them alive and name
-// deleted buffers after release_surface_mesh). The normal is as it was.
+// The client's vertex arrays after the first draw in a context and a later
+// one are as they were before them: none enabled, or the caller's own
+// pointer in use; the caller's buffers still bound (none on the road without
+// a lookup, which cannot unbind one), and nothing pointing into the mesh's
+// buffers (which would keep them alive and name deleted buffers after
+// release_surface_mesh). The caller's bound buffers do not change what the
+// mesh sends. The normal is as it was.
 TEST(SurfaceMesh, LeavesTheClientArraysAsTheyWereAndTheNormalAsItWas) {
   static const GLshort callers_vertices[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-  for (bool buffers : {true, false}) {
+  const struct {
+    const char* name;
+    bool lookup, upload_fails, in_buffers;
+  } roads[] = {{"buffer objects", true, false, true},
+               {"client arrays, the upload failed", true, true, false},
+               {"client arrays, no lookup", false, false, false}};
+  for (const auto& road : roads) {
     for (bool callers_array : {false, true}) {
-      SCOPED_TRACE(std::string(buffers ? "buffer objects" : "client arrays") +
+      SCOPED_TRACE(std::string(road.name) +
                    (callers_array ? ", the caller's array enabled" : ", no array enabled"));
       start_over();
-      if (!buffers) set_gl_function_lookup(nullptr);
-      use_context(1000, 1000);
+      if (!road.lookup) set_gl_function_lookup(nullptr);
+      fail_uploads = road.upload_fails;
+      use_grid_projection();
       glVertexPointer(2, GL_SHORT, 0, callers_array ? callers_vertices : nullptr);
       if (callers_array) glEnableClientState(GL_VERTEX_ARRAY);
+      GLuint callers_buffers[2] = {0, 0};
+      if (road.lookup) {
+        glGenBuffers(2, callers_buffers);
+        glBindBuffer(GL_ARRAY_BUFFER, callers_buffers[0]);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, callers_buffers[1]);
+      }
       glNormal3f(0.25f, -0.5f, 0.75f);
-      draw_surface_mesh();
-      EXPECT_EQ(surface_mesh_in_buffers(), buffers);
+      for (const char* draw : {"the first draw", "a later draw"})
+        EXPECT_EQ(triangles_of(draw_surface_mesh).size(), 16380u)
+            << draw << ": the mesh's, whatever the caller bound";
+      EXPECT_EQ(surface_mesh_in_buffers(), road.in_buffers);
       EXPECT_EQ((bool)glIsEnabled(GL_VERTEX_ARRAY), callers_array);
       EXPECT_FALSE(glIsEnabled(GL_NORMAL_ARRAY));
       GLvoid* pointer = (GLvoid*)&pointer;
@@ -209,8 +227,8 @@ TEST(SurfaceMesh, LeavesTheClientArraysAsTheyWereAndTheNormalAsItWas) {
       glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &array_buffer);
       glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &element_buffer);
       glGetIntegerv(GL_VERTEX_ARRAY_BUFFER_BINDING, &vertex_buffer);
-      EXPECT_EQ(array_buffer, 0);
-      EXPECT_EQ(element_buffer, 0);
+      EXPECT_EQ(array_buffer, (GLint)callers_buffers[0]);
+      EXPECT_EQ(element_buffer, (GLint)callers_buffers[1]);
       EXPECT_EQ(vertex_buffer, 0);
       // The mesh sends positions only: the surface is lit with this normal.
       GLfloat normal[3];
@@ -219,11 +237,13 @@ TEST(SurfaceMesh, LeavesTheClientArraysAsTheyWereAndTheNormalAsItWas) {
       EXPECT_EQ(normal[1], -0.5f);
       EXPECT_EQ(normal[2], 0.75f);
       EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+      glDeleteBuffers(2, callers_buffers);
       glDisableClientState(GL_VERTEX_ARRAY);
       glVertexPointer(4, GL_FLOAT, 0, nullptr);  // the context's defaults again
     }
   }
   start_over();
+  reset_matrices();
 }
 
 // The cells the mesh leaves out decide how many triangles it lists, never

@@ -1,78 +1,60 @@
-"""The browser tests' kit: results as the shell kit prints them (tests/kit/lib.sh),
-waits with generous limits, a web server on 127.0.0.1 that the test starts and
-stops, and headless Chromium driven through the DevTools protocol
-(chromium-driver and python3-selenium).
+"""The browser tests' kit, on the shell kit (tests/kit/lib.sh): a test is a
+Python program run by tests/kit/program_test.sh, which gives it its scratch
+folder (KORV_SCRATCH, emptied and kept, with the shell kit's refusals), its
+patience and its end, and counts the results it prints (kit_results). Here:
+the result lines, waits, the scene's colours through the shell kit's
+classifier, a web server on 127.0.0.1 that the test starts and stops, and
+headless Chromium driven through the DevTools protocol (chromium-driver and
+python3-selenium).
 
     import browser_kit as kit
-    kit.start()                                  # the scratch folder ($KORV_SCRATCH)
+    kit.start()                                  # kit.scratch: the scratch folder
     server = kit.serve(folder)                   # http://127.0.0.1:PORT/
     browser = kit.open_browser(1024, 768)
     browser.get(server.url + 'index.html?frame=75')
-    status = kit.wait_until(kit.PATIENCE, lambda: kit.drawn(browser, 75))
-    kit.check('frame 75 drawn', status is not None)
-    kit.done()                                   # exit 1 if a check failed or none passed
+    status = kit.wait_until(kit.PATIENCE, lambda: kit.status(browser))
+    kit.check('frame 75 drawn', status and status[0] == 75)
+    kit.done()
 
-Environment: KORV_SCRATCH (the test's scratch folder, emptied and kept),
-KORV_CHROMIUM and KORV_CHROMEDRIVER (default /usr/bin/chromium and
-/usr/bin/chromedriver).
+Environment: KIT_TMP and PATIENCE (from kit_results), KORV_COLOURS (the
+classifier, for scene_colours and colour_count), KORV_CHROMIUM and
+KORV_CHROMEDRIVER (default /usr/bin/chromium and /usr/bin/chromedriver).
 """
 import atexit
 import http.server
 import json
 import os
-import shutil
+import subprocess
 import sys
 import tempfile
 import threading
 import time
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
-
-PATIENCE = 60  # seconds: the limit of a wait for what normally takes a moment
-
-_passed = 0
-_failed = 0
-_cleanups = []
+SHELL_KIT = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'kit', 'lib.sh')
+PATIENCE = None  # seconds: the shell kit's limit of a wait for what normally takes a moment
 scratch = None
 
 
 def start():
-    """Empties the scratch folder and arms the cleanup."""
-    global scratch
-    scratch = os.environ.get('KORV_SCRATCH')
-    if scratch:
-        shutil.rmtree(scratch, ignore_errors=True)
-        os.makedirs(scratch)
-    else:
-        scratch = tempfile.mkdtemp(prefix='korv-web-test.')
-        at_exit(shutil.rmtree, scratch, True)
-    atexit.register(_cleanup)
+    """Takes the scratch folder and the patience that the shell kit gives."""
+    global scratch, PATIENCE
+    if 'KIT_TMP' not in os.environ or 'PATIENCE' not in os.environ:
+        print('Bail out! run the test through tests/kit/program_test.sh', file=sys.stderr)
+        sys.exit(2)
+    scratch = os.environ['KIT_TMP']
+    PATIENCE = float(os.environ['PATIENCE'])
 
 
 def at_exit(function, *args):
     """Queues a call for the end of the test (the last queued first)."""
-    _cleanups.append((function, args))
-
-
-def _cleanup():
-    while _cleanups:
-        function, args = _cleanups.pop()
-        try:
-            function(*args)
-        except Exception as error:  # a cleanup that fails must not hide the results
-            print('# cleanup failed: %s' % error)
+    atexit.register(function, *args)
 
 
 def ok(desc):
-    global _passed
-    _passed += 1
     print('ok - ' + desc, flush=True)
 
 
 def fail(desc, why=''):
-    global _failed
-    _failed += 1
     print('FAIL - ' + desc + (': ' + why if why else ''), flush=True)
 
 
@@ -90,18 +72,19 @@ def note(text):
 
 
 def done():
-    print('# %d passed, %d failed' % (_passed, _failed), flush=True)
-    sys.exit(0 if _failed == 0 and _passed > 0 else 1)
+    """Ends the test; the shell kit counts its results and prints the summary."""
+    sys.exit(0)
 
 
 def fail_now(desc, why=''):
+    """Records a failure and ends the test (for a step that the rest depends on)."""
     fail(desc, why)
     done()
 
 
 def wait_until(limit, condition):
-    """The first true value of condition(), tried every 50 ms; None once
-    `limit` seconds passed without one."""
+    """The first true value of condition(), tried every 50 ms as the shell
+    kit's wait_until tries; None once `limit` seconds passed without one."""
     deadline = time.monotonic() + limit
     while True:
         value = condition()
@@ -110,6 +93,28 @@ def wait_until(limit, condition):
         if time.monotonic() >= deadline:
             return None
         time.sleep(0.05)
+
+
+def shell_kit(function, *args):
+    """The output of one function of the shell kit (tests/kit/lib.sh); the
+    test ends failed when the function fails."""
+    ran = subprocess.run(['bash', '-c', '. "$0" && "$@"', SHELL_KIT, function] + list(args), capture_output=True,
+                         text=True)
+    if ran.returncode != 0:
+        fail_now('the shell kit\'s %s %s' % (function, ' '.join(args)), ran.stderr.strip())
+    return ran.stdout.strip()
+
+
+def scene_colours(path):
+    """The counts of the scene's colour classes in an image file ("blue N
+    green N ..."), from the shell kit's classifier."""
+    return shell_kit('scene_colours', path)
+
+
+def colour_count(path, classes):
+    """The number of pixels of CLASSES (a class or a sum: 'blue+green') in an
+    image file, as the shell kit counts them."""
+    return int(shell_kit('colour_count', path, classes))
 
 
 # --- the web server -------------------------------------------------------------
@@ -144,6 +149,9 @@ def open_browser(width=1024, height=768, ratio=1, extra_args=()):
     """Headless Chromium showing pages at width x height CSS pixels with
     `ratio` device pixels to one (a phone's screen at 3), its own empty
     profile, SwiftShader's WebGL, no network of its own; closed at the end."""
+    from selenium import webdriver  # here: the kit's results and waits need no browser
+    from selenium.webdriver.chrome.service import Service
+
     profile = tempfile.mkdtemp(prefix='profile.', dir=scratch)
     options = webdriver.ChromeOptions()
     options.binary_location = os.environ.get('KORV_CHROMIUM', '/usr/bin/chromium')

@@ -20,7 +20,9 @@ said() {
   tr -s ' \n' '  ' <check.out | grep -qE "$1"
 }
 
-callers=$libraries/libkorv_web_core.a,$libraries/libkorv_web_host.a
+# The callers as the build checks them: the core's and the host's libraries
+# and the program's main.
+callers=$(cat "$libraries/gl_callers") || fail_now "the build lists the callers it checks" "no $libraries/gl_callers"
 check "the page's libraries pass the check" run_check "$callers" "$libraries/libkorv_gl_subset.a"
 # 37 of OpenGL (the mesh puts the caller's vertex-array state back with
 # glPushClientAttrib and glPopClientAttrib, no longer with

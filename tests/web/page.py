@@ -6,7 +6,6 @@ console stays quiet and every request stays on the page's own origin, whose
 Content-Security-Policy allows nothing else. Without WebGL 2 (Chromium with
 --disable-webgl2) the page shows the still picture and one sentence why."""
 import os
-import subprocess
 
 import browser_kit as kit
 
@@ -16,13 +15,6 @@ kit.start()
 server = kit.serve(os.environ['KORV_WEB'])
 with open(os.environ['KORV_SCENE_TEXT']) as text:
     description = ' '.join(text.read().split())
-
-
-def colours(path):
-    """The scene's colour classes counted in a screenshot."""
-    ppm = subprocess.run(['convert', path, '-depth', '8', 'ppm:-'], check=True, capture_output=True).stdout
-    words = subprocess.run([os.environ['KORV_COLOURS']], input=ppm, check=True, capture_output=True).stdout.split()
-    return {words[k].decode(): int(words[k + 1]) for k in range(0, len(words), 2)}
 
 
 def own_origin_only(browser, what):
@@ -61,9 +53,8 @@ for width, height, ratio in [(1024, 768, 1), (390, 844, 3)]:
               facts['name'] == 'Korvanthel' and description in ' '.join(facts['text'].split()) and facts['button'])
     kit.check('%s: the policy allows the page\'s own origin and WebAssembly only' % what, facts['policy'] == POLICY,
               facts['policy'])
-    counts = colours(shot)
-    kit.note('%s: %s' % (what, ' '.join('%s %d' % item for item in counts.items())))
-    kit.check('%s: the scene shows behind the text' % what, counts['blue'] + counts['green'] > 1000)
+    kit.note('%s: %s' % (what, kit.scene_colours(shot)))
+    kit.check('%s: the scene shows behind the text' % what, kit.colour_count(shot, 'blue+green') > 1000)
     own_origin_only(browser, what)
     quiet_console(browser, what)
 

@@ -1,7 +1,8 @@
 // The browser subset's immediate mode and display lists, natively, with the
 // WebGL side replaced by a recorder of what would be drawn: the triangles of
 // each primitive and their winding, what a list records and what its call
-// draws, the normal and colour it leaves current, and list names.
+// draws, the normal and colour it leaves current, list names (any nonzero
+// one, and no room for more); and the materials' faces and names.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "web/immediate.h"
+#include "web/lighting.h"
 #include "web/webgl_draw.h"
 
 namespace {
@@ -50,6 +52,14 @@ void primitive(unsigned mode, int vertices) {
   ASSERT_TRUE(immediate_begin(mode));
   for (int k = 0; k < vertices; k++) immediate_vertex((float)k, (float)(k * k), 0);
   ASSERT_TRUE(immediate_end());
+}
+
+// glGenLists where there is room.
+unsigned new_lists(int range) {
+  unsigned error = GL_INVALID_VALUE;
+  unsigned first = generate_lists(range, &error);
+  EXPECT_EQ(error, (unsigned)GL_NO_ERROR);
+  return first;
 }
 
 // The drawn vertices' numbers (their x), three per triangle.
@@ -108,7 +118,7 @@ TEST(SubsetImmediate, EachVertexTakesTheNormalAndColourCurrentThen) {
 
 // A list like the shapes': a normal before each vertex of a polygon, no colour.
 unsigned record_shape(unsigned mode, float last_normal_y) {
-  unsigned list = generate_lists(1);
+  unsigned list = new_lists(1);
   EXPECT_EQ(start_list(list, mode), (unsigned)GL_NO_ERROR);
   immediate_begin(GL_POLYGON);
   immediate_normal(0, 0, 1);
@@ -117,7 +127,7 @@ unsigned record_shape(unsigned mode, float last_normal_y) {
   immediate_normal(0, last_normal_y, 0);
   immediate_vertex(1, 1, 0);
   immediate_end();
-  EXPECT_TRUE(finish_list());
+  EXPECT_EQ(finish_list(), (unsigned)GL_NO_ERROR);
   return list;
 }
 
@@ -154,7 +164,7 @@ TEST(SubsetLists, ACallDrawsTheListAndLeavesItsLastNormalCurrent) {
 
 TEST(SubsetLists, VerticesBeforeTheListsFirstNormalTakeTheCurrentOne) {
   start();
-  unsigned list = generate_lists(1);
+  unsigned list = new_lists(1);
   start_list(list, GL_COMPILE);
   immediate_begin(GL_TRIANGLES);
   immediate_vertex(0, 0, 0);
@@ -173,7 +183,7 @@ TEST(SubsetLists, VerticesBeforeTheListsFirstNormalTakeTheCurrentOne) {
     EXPECT_EQ(drawn[2].normal[1], 1);
   }
   // A call inside another list is written out there.
-  unsigned outer = generate_lists(1);
+  unsigned outer = new_lists(1);
   start_list(outer, GL_COMPILE);
   immediate_normal(0, 0, -1);
   call_list(list);
@@ -188,14 +198,16 @@ TEST(SubsetLists, VerticesBeforeTheListsFirstNormalTakeTheCurrentOne) {
 
 TEST(SubsetLists, NamesAreHandedOutUnusedAndFreedByDeletion) {
   start();
-  unsigned a = generate_lists(3);
-  unsigned b = generate_lists(2);
+  unsigned a = new_lists(3);
+  unsigned b = new_lists(2);
   EXPECT_EQ(a, 1u);
   EXPECT_EQ(b, 4u);
   delete_lists(a + 1, 1);
-  EXPECT_EQ(generate_lists(1), a + 1);  // the freed name again
-  EXPECT_EQ(generate_lists(2), b + 2);  // no two free names in a row before it
-  EXPECT_EQ(generate_lists(0), 0u);
+  EXPECT_EQ(new_lists(1), a + 1);  // the freed name again
+  EXPECT_EQ(new_lists(2), b + 2);  // no two free names in a row before it
+  unsigned error = GL_INVALID_VALUE;
+  EXPECT_EQ(generate_lists(0, &error), 0u);
+  EXPECT_EQ(error, (unsigned)GL_NO_ERROR);
   unsigned list = record_shape(GL_COMPILE, 1);
   call_list(list);
   EXPECT_EQ(buffers.size(), 1u);
@@ -208,8 +220,71 @@ TEST(SubsetLists, NamesAreHandedOutUnusedAndFreedByDeletion) {
   EXPECT_EQ(start_list(9, GL_RENDER), (unsigned)GL_INVALID_ENUM);
   EXPECT_EQ(start_list(9, GL_COMPILE), (unsigned)GL_NO_ERROR);
   EXPECT_EQ(start_list(10, GL_COMPILE), (unsigned)GL_INVALID_OPERATION);
-  EXPECT_TRUE(finish_list());
-  EXPECT_FALSE(finish_list());
+  EXPECT_EQ(finish_list(), (unsigned)GL_NO_ERROR);
+  EXPECT_EQ(finish_list(), (unsigned)GL_INVALID_OPERATION);
+}
+
+// A triangle recorded into list `name`: what glEndList answers.
+unsigned record_triangle(unsigned name) {
+  EXPECT_EQ(start_list(name, GL_COMPILE), (unsigned)GL_NO_ERROR);
+  primitive(GL_TRIANGLES, 3);
+  return finish_list();
+}
+
+// Any nonzero name takes a list, the last one too, in room of its own (a
+// table up to the name would not fit in memory); past SUBSET_MAX_LISTS names
+// in use there is no room: GL_OUT_OF_MEMORY, nothing changed, while a name in
+// use still takes a new list.
+TEST(SubsetLists, AnyNonzeroNameHoldsAListUntilNoRoomIsLeft) {
+  start();
+  const std::vector<int> triangle = {0, 1, 2};
+  for (unsigned name : {0xFFFFFFFFu, 0x80000000u, 1u}) {
+    EXPECT_EQ(record_triangle(name), (unsigned)GL_NO_ERROR) << name;
+    call_list(name);
+    EXPECT_EQ(drawn_numbers(), triangle) << name;
+    drawn.clear();
+  }
+  EXPECT_EQ(new_lists(SUBSET_MAX_LISTS - 3), 2u);  // the lowest free run, and then no room
+  unsigned error = GL_NO_ERROR;
+  EXPECT_EQ(generate_lists(1, &error), 0u);
+  EXPECT_EQ(error, (unsigned)GL_OUT_OF_MEMORY);
+  EXPECT_EQ(record_triangle(0x90000000u), (unsigned)GL_OUT_OF_MEMORY);
+  call_list(0x90000000u);
+  EXPECT_TRUE(drawn_numbers().empty());
+  EXPECT_EQ(record_triangle(2), (unsigned)GL_NO_ERROR);
+  delete_lists(0xFFFFFFFEu, 5);  // up to the last name
+  EXPECT_EQ(new_lists(1), (unsigned)SUBSET_MAX_LISTS - 1);
+  EXPECT_EQ(generate_lists(0x7FFFFFFF, &error), 0u);
+  EXPECT_EQ(error, (unsigned)GL_OUT_OF_MEMORY);
+}
+
+// A material's face and name as OpenGL takes them, for either face: anything
+// else is GL_INVALID_ENUM, a shininess outside 0 to 128 GL_INVALID_VALUE, and
+// then nothing changes.
+TEST(SubsetLighting, MaterialsTakeOpenGLsFacesAndNamesOnly) {
+  const float red[4] = {1, 0, 0, 1}, too_shiny = 200;
+  const struct {
+    unsigned face, name, error;
+    bool front, back;  // which diffuse colour becomes red
+  } cases[] = {
+      {GL_FRONT, GL_DIFFUSE, GL_NO_ERROR, true, false},
+      {GL_BACK, GL_DIFFUSE, GL_NO_ERROR, false, true},
+      {GL_FRONT_AND_BACK, GL_DIFFUSE, GL_NO_ERROR, true, true},
+      {GL_FRONT, GL_POSITION, GL_INVALID_ENUM, false, false},
+      {GL_BACK, GL_POSITION, GL_INVALID_ENUM, false, false},
+      {GL_FRONT_AND_BACK, GL_POSITION, GL_INVALID_ENUM, false, false},
+      {GL_LEFT, GL_DIFFUSE, GL_INVALID_ENUM, false, false},
+      {GL_BACK, GL_SHININESS, GL_INVALID_VALUE, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "face " << c.face << ", name " << c.name);
+    reset_lighting();
+    unsigned before = lighting_version();
+    EXPECT_EQ(set_material(c.face, c.name, c.name == GL_SHININESS ? &too_shiny : red), c.error);
+    EXPECT_EQ(lighting.front.diffuse[0] == 1, c.front);
+    EXPECT_EQ(lighting.back.diffuse[0] == 1, c.back);
+    EXPECT_EQ(lighting_version() != before, c.error == GL_NO_ERROR);
+  }
 }
 
 }  // namespace

@@ -329,16 +329,16 @@ screen_colours() {
 # A counter for wait_for_scene: the X windows of a preview's size captured,
 # their colour counts summed; PREVIEW_XID names the one that showed the surface.
 preview_colours() {
-  local xid counts blue=0 green=0 red=0 white=0 black=0 other=0
+  local xid counts class line=""
+  local -A sum=()
   for xid in $(x_window_of_size "$1" "$2"); do
     screenshot "$KIT_TMP/preview-$xid.png" "$xid" || continue
     counts=$(scene_colours "$KIT_TMP/preview-$xid.png") || continue
     [ "$(count_of blue+green "$counts")" -gt 0 ] && PREVIEW_XID=$xid
-    blue=$((blue + $(count_of blue "$counts"))) green=$((green + $(count_of green "$counts")))
-    red=$((red + $(count_of red "$counts"))) white=$((white + $(count_of white "$counts")))
-    black=$((black + $(count_of black "$counts"))) other=$((other + $(count_of other "$counts")))
+    for class in blue green red white black other; do sum[$class]=$((${sum[$class]:-0} + $(count_of "$class" "$counts"))); done
   done
-  echo "blue $blue green $green red $red white $white black $black other $other"
+  for class in blue green red white black other; do line+="$class ${sum[$class]:-0} "; done
+  echo "${line% }"
 }
 
 # X window ids (hex) in the root tree with exactly this size.
@@ -396,7 +396,7 @@ region_colours() {
   REGION_SHOTS=$((${REGION_SHOTS:-0} + 1))
   local shot=$KIT_TMP/region-$REGION_SHOTS.png
   screenshot "$shot" || return 1
-  convert "$shot" -crop "$3x$4+$1+$2" +repage -depth 8 ppm:- | "$KORV_COLOURS"
+  scene_colours "$shot[$3x$4+$1+$2]"  # ImageMagick reads that rectangle of the file
 }
 
 # --- cases of the test build with the test components ---------------------------

@@ -3,68 +3,6 @@
 #include <stdio.h>
 #include <string.h>
 
-namespace {
-struct find_request {
-  const char* caption;
-  DWORD pid;
-  bool visible;
-  HWND found;
-};
-
-BOOL CALLBACK match_window(HWND window, LPARAM lparam) {
-  find_request* request = (find_request*)lparam;
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  if (request->pid && pid != request->pid) return TRUE;
-  if (request->visible && !IsWindowVisible(window)) return TRUE;
-  if (window_text(window) != request->caption) return TRUE;
-  request->found = window;
-  return FALSE;
-}
-}  // namespace
-
-HWND find_top_window(const char* caption, DWORD pid, bool visible) {
-  find_request request = {caption, pid, visible, NULL};
-  EnumWindows(match_window, (LPARAM)&request);
-  return request.found;
-}
-
-bool within_patience(DWORD start) {
-  return GetTickCount() - start < patience_ms;
-}
-
-HWND wait_for_window(const char* caption, DWORD pid, bool visible) {
-  for (DWORD start = GetTickCount(); within_patience(start); Sleep(25)) {
-    HWND window = find_top_window(caption, pid, visible);
-    if (window) return window;
-  }
-  return NULL;
-}
-
-bool wait_until_gone(HWND window) {
-  for (DWORD start = GetTickCount(); within_patience(start); Sleep(25))
-    if (!IsWindow(window)) return true;
-  return false;
-}
-
-bool appears_briefly(const char* caption, DWORD pid) {
-  for (int i = 0; i < 20; i++) {
-    if (find_top_window(caption, pid, true)) return true;
-    Sleep(25);
-  }
-  return false;
-}
-
-std::string window_text(HWND window) {
-  char text[2048];
-  text[0] = '\0';
-  // WM_GETTEXT through SendMessageTimeout: a hung window must not hang the tests.
-  DWORD_PTR ignored = 0;
-  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, &ignored);
-  text[sizeof text - 1] = '\0';
-  return text;
-}
-
 std::string message_box_text(HWND box) {
   // The message text is the static control with id 0xFFFF.
   HWND text = GetDlgItem(box, 0xFFFF);

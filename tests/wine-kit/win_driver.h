@@ -1,31 +1,15 @@
 // Helpers for driving dialogs and message boxes from outside, as a user would:
 // find a window by its caption, wait for it to appear or go, read texts, see
-// where the keyboard focus is. Waits poll and give up after a bound that only
-// catches a hang (patience_ms); they never measure time as a result.
+// where the keyboard focus is (the finding and waiting: win_wait.h). Waits
+// poll and give up after a bound that only catches a hang (patience_ms); they
+// never measure time as a result.
 #pragma once
 #include <windows.h>
 #include <ostream>
 #include <string>
 
-// How long a wait for something that normally takes a moment goes on: a
-// minute, so that a loaded machine never fails a test by being slow.
-const DWORD patience_ms = 60000;
+#include "tests/wine-kit/win_wait.h"
 
-// True while less than patience_ms has passed since start (a GetTickCount).
-bool within_patience(DWORD start);
-
-// A visible (or any, when visible is false) top-level window with this
-// caption, of process pid (any process when 0). Null when none.
-HWND find_top_window(const char* caption, DWORD pid, bool visible);
-// Polls find_top_window for up to patience_ms.
-HWND wait_for_window(const char* caption, DWORD pid, bool visible = true);
-// Polls until the window is gone; false when it is still there after the bound.
-bool wait_until_gone(HWND window);
-// True when a visible top-level window with this caption appears within about
-// half a second (used to check that something does NOT appear).
-bool appears_briefly(const char* caption, DWORD pid);
-
-std::string window_text(HWND window);
 // The text of a message box (its static text control).
 std::string message_box_text(HWND box);
 // The window that has the keyboard focus in the thread that owns window.

@@ -16,9 +16,9 @@ static int foreground_cmd(int argc, char** argv) {
 // Makes the window the foreground window; true when it is. Activation moves
 // asynchronously between processes (for instance while a window of another
 // process is going away), and a single request can be lost, so it asks again
-// every 20 ms, for up to a minute (only a hang takes that long).
+// every 20 ms, within the tests' patience (only a hang takes that long).
 static bool bring_to_front(HWND window) {
-  for (DWORD start = GetTickCount(); GetTickCount() - start < 60000;) {
+  for (DWORD start = GetTickCount(); within_patience(start);) {
     if (!IsWindow(window)) return false;
     SetForegroundWindow(window);
     probe_pump(20);

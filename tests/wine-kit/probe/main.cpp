@@ -65,18 +65,9 @@ void probe_pump(DWORD ms) {
   } while (GetTickCount() - start < ms);
 }
 
-bool probe_poll(DWORD timeout_ms, bool (*done)(void* data), void* data) {
-  DWORD start = GetTickCount();
-  while (!done(data)) {
-    if (GetTickCount() - start >= timeout_ms) return false;
-    Sleep(10);
-  }
-  return true;
-}
-
 int probe_wait_for_window(int argc, char** argv, bool (*done)(void* window)) {
   if (argc != 3) return probe_usage_error(argv[0]);
-  return probe_poll(probe_parse_number(argv[2]), done, probe_parse_window(argv[1])) ? 0 : 1;
+  return poll_until(done, probe_parse_window(argv[1]), probe_parse_number(argv[2])) ? 0 : 1;
 }
 
 static const ProbeCommand* find_command(const char* name) {

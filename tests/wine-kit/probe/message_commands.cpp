@@ -95,12 +95,13 @@ static int post_mix_cmd(int argc, char** argv) {
 }
 
 // send HWND MSG [WPARAM [LPARAM]]: prints the answer; exit 1 when none came
-// within a minute (a window that hangs).
+// within the tests' patience (a window that hangs).
 static int send_cmd(int argc, char** argv) {
   Message m;
   if (!parse_message_arguments(argc, argv, 0, &m)) return probe_usage_error(argv[0]);
   DWORD_PTR answer = 0;
-  if (!SendMessageTimeoutA(m.window, m.message, m.wparam, m.lparam, SMTO_NORMAL, 60000, &answer)) return 1;
+  if (!SendMessageTimeoutA(m.window, m.message, m.wparam, m.lparam, SMTO_NORMAL, patience_ms, &answer))
+    return 1;
   printf("%lld\n", (long long)(LONG_PTR)answer);
   return 0;
 }

@@ -17,6 +17,8 @@
 #pragma once
 #include <windows.h>
 
+#include "tests/wine-kit/win_wait.h"
+
 struct ProbeCommand {
   const char* name;
   const char* usage;                  // arguments, shown by "korv_probe help"
@@ -40,9 +42,7 @@ int probe_usage_error(const char* name);              // prints usage, answers 2
 HWND probe_make_window(const char* title, int x, int y, int width, int height);
 // Dispatches this thread's messages for ms milliseconds.
 void probe_pump(DWORD ms);
-// Asks done(data) every 10 ms until it answers true (then true) or timeout_ms
-// have passed (then false).
-bool probe_poll(DWORD timeout_ms, bool (*done)(void* data), void* data);
-// The body of a command "NAME HWND TIMEOUT_MS" that waits until done(window):
-// exit 0 once it is, 1 when the time is up, 2 on a usage error.
+// The body of a command "NAME HWND TIMEOUT_MS" that waits until done(window)
+// (poll_until, tests/wine-kit/win_wait.h): exit 0 once it is, 1 when the time
+// is up, 2 on a usage error.
 int probe_wait_for_window(int argc, char** argv, bool (*done)(void* window));

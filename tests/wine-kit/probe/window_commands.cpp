@@ -42,30 +42,19 @@ static int find_cmd(int argc, char** argv) {
 
 // wait-window CLASS TITLE TIMEOUT_MS: polls until a visible window with this
 // class and title exists.
-struct WindowWanted {
-  const char* class_name;
-  const char* title;
-  HWND found;
-};
-static bool visible_window_found(void* data) {
-  WindowWanted* wanted = (WindowWanted*)data;
-  wanted->found = FindWindowA(wanted->class_name, wanted->title);
-  return wanted->found && IsWindowVisible(wanted->found);
-}
 static int wait_window_cmd(int argc, char** argv) {
   if (argc != 4) return probe_usage_error(argv[0]);
-  WindowWanted wanted = {probe_null_if_dash(argv[1]), probe_null_if_dash(argv[2]), nullptr};
-  if (!probe_poll(probe_parse_number(argv[3]), visible_window_found, &wanted)) return 1;
-  probe_print_window(wanted.found);
+  HWND window = wait_for_window(probe_null_if_dash(argv[2]), 0, true, probe_null_if_dash(argv[1]),
+                                probe_parse_number(argv[3]));
+  if (!window) return 1;
+  probe_print_window(window);
   return 0;
 }
 
 // wait-gone HWND TIMEOUT_MS: polls until the handle no longer names a window.
-static bool window_gone(void* window) {
-  return !IsWindow((HWND)window);
-}
 static int wait_gone_cmd(int argc, char** argv) {
-  return probe_wait_for_window(argc, argv, window_gone);
+  if (argc != 3) return probe_usage_error(argv[0]);
+  return wait_until_gone(probe_parse_window(argv[1]), probe_parse_number(argv[2])) ? 0 : 1;
 }
 
 static int info_cmd(int argc, char** argv) {
