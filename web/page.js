@@ -182,7 +182,13 @@
     rememberChoice();
     updateWakeLock();
   });
-  document.addEventListener('visibilitychange', updateWakeLock);
+  // Shown again: at its next frame, once the browser has said whether it
+  // left full screen meanwhile (which ends saving), as it does before the
+  // frame's callbacks.
+  document.addEventListener('visibilitychange', function () {
+    if (document.visibilityState === 'visible') window.requestAnimationFrame(updateWakeLock);
+    else updateWakeLock();
+  });
 
   // A context lost to the system (a reset graphics driver) comes back with
   // nothing in it: start the page again then.

@@ -127,16 +127,16 @@ def snapshot_frame(frame, width=1024, height=768):
     return path
 
 
-def check_frame(page, native, least_same, most_mean, what):
-    """Checks a screenshot of the page against the snapshot tool's frame
-    (KORV_FRAME_COMPARE): at least least_same of the pixels in the same
+def check_frame(page, native, least_same, most_mean, what, drawn_by='the snapshot tool'):
+    """Checks a picture of the page against a frame drawn natively (by the
+    snapshot tool) with KORV_FRAME_COMPARE: at least least_same of the pixels in the same
     colour class of the scene, at most most_mean of mean difference in each
     channel."""
     compared = subprocess.run([os.environ['KORV_FRAME_COMPARE'], page, native, str(least_same), str(most_mean)],
                               capture_output=True, text=True)
     note('%s: %s %s' % (what, compared.stdout.strip(), compared.stderr.strip()))
-    return check('%s is the snapshot tool\'s (at least %g of the pixels in the same colour class, a mean '
-                 'difference of at most %g per channel)' % (what, least_same, most_mean), compared.returncode == 0)
+    return check('%s is %s\'s (at least %g of the pixels in the same colour class, a mean difference of at most %g '
+                 'per channel)' % (what, drawn_by, least_same, most_mean), compared.returncode == 0)
 
 
 # --- the web server -------------------------------------------------------------
@@ -226,6 +226,18 @@ def test_page_result(page, variable, desc):
 def cdp(browser, command, **params):
     """One command of the DevTools protocol (Page.getInstallabilityErrors, ...)."""
     return browser.execute_cdp_cmd(command, params)
+
+
+def hide_page(browser, hidden=True):
+    """Hides the page behind a new tab in front of it, or closes that tab to
+    show the page again: headless Chromium reports a page behind another tab
+    hidden (document.visibilityState; a minimized window's too, but a window
+    in full screen cannot be minimized). The browser's commands still go to
+    the page."""
+    if hidden:
+        browser.tab_in_front = cdp(browser, 'Target.createTarget', url='about:blank')['targetId']
+    else:
+        cdp(browser, 'Target.closeTarget', targetId=browser.tab_in_front)
 
 
 def set_page_size(browser, width, height, ratio=1):
