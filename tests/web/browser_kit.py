@@ -3,9 +3,10 @@ Python program run by tests/kit/program_test.sh, which gives it its scratch
 folder (KORV_SCRATCH, emptied and kept, with the shell kit's refusals), its
 patience and its end, and counts the results it prints (kit_results). Here:
 the result lines, waits, the scene's colours through the shell kit's
-classifier, a web server on 127.0.0.1 that the test starts and stops, and
-headless Chromium driven through the DevTools protocol (chromium-driver and
-python3-selenium).
+classifier, frames checked against the snapshot tool's, a web server on
+127.0.0.1 that the test starts and stops (and serves again at the same
+address, with HTTP caching forbidden if asked), and headless Chromium driven
+through the DevTools protocol (chromium-driver and python3-selenium).
 
     import browser_kit as kit
     kit.start()                                  # kit.scratch: the scratch folder
@@ -17,7 +18,8 @@ python3-selenium).
     kit.done()
 
 Environment: KIT_TMP and PATIENCE (from kit_results), KORV_COLOURS (the
-classifier, for scene_colours and colour_count), KORV_CHROMIUM and
+classifier, for scene_colours and colour_count), KORV_SNAPSHOT and
+KORV_FRAME_COMPARE (for snapshot_frame and check_frame), KORV_CHROMIUM and
 KORV_CHROMEDRIVER (default /usr/bin/chromium and /usr/bin/chromedriver).
 """
 import atexit
