@@ -99,9 +99,12 @@ def open_page(how, *scripts, width=800, height=600):
     browser.get(server.url + 'index.html')
     if not moving_scene():
         kit.fail_now('%s: the page shows the moving scene' % how, 'no frames drawn')
-    x, y = browser.execute_script(
-        "const r = document.getElementById('full-screen').getBoundingClientRect();"
-        " return [r.x + r.width / 2, r.y + r.height / 2]")
+    x, y = middle('full-screen')
+
+
+def middle(element):
+    return browser.execute_script("const r = document.getElementById(arguments[0]).getBoundingClientRect();"
+                                  " return [r.x + r.width / 2, r.y + r.height / 2]", element)
 
 
 def enter(how):
@@ -166,9 +169,7 @@ def choice():
 
 def choose(on):
     if choice()[1] != on:
-        box = browser.execute_script("const r = document.getElementById('keep-screen-on').getBoundingClientRect();"
-                                     " return [r.x + r.width / 2, r.y + r.height / 2]")
-        click(*box)
+        click(*middle('keep-screen-on'))
 
 
 def allow_wake_lock(setting):
@@ -189,13 +190,9 @@ if enter('the choice off'):
     press_key()
     kit.wait_until(kit.PATIENCE, not_saving)
 choose(True)
-if enter('the choice on'):
-    kit.check('with the choice on, a wake lock is held while saving in full screen',
-              kit.wait_until(kit.PATIENCE, lambda: locks() == 1), str(locks()))
-    press_key()
-    kit.check('saving ends, and the lock is let go',
-              kit.wait_until(kit.PATIENCE, lambda: not_saving() and locks() == 0), str(locks()))
-if enter('the page hidden in full screen') and kit.wait_until(kit.PATIENCE, lambda: locks() == 1):
+if enter('the page hidden in full screen') and kit.check(
+        'with the choice on, a wake lock is held while saving in full screen',
+        kit.wait_until(kit.PATIENCE, lambda: locks() == 1), str(locks())):
     taken = locks(held_only=False)
     kit.check('the page hidden while saving in full screen: the browser lets the lock go',
               page_hidden(True) and kit.wait_until(kit.PATIENCE, lambda: locks() == 0), str(locks()))
