@@ -3,13 +3,20 @@
 // still picture with a sentence saying why where it has not; the "Full
 // screen" button puts the scene in full screen as a screen saver, which any
 // key, button, touch, or a pointer move of more than 4 pixels (summed over
-// both axes) ends.
+// both axes) ends; where the browser has no full screen for the page (an
+// iPhone's), the scene fills the window instead, ended the same way. Where
+// the browser can keep the screen on (Screen Wake Lock), a choice on the
+// page, off unless asked and remembered on the device, keeps it on while the
+// scene is saving. The page's own service worker (worker.js) keeps it
+// working offline after the first visit.
 'use strict';
 
 (function () {
   const stage = document.getElementById('stage');
   const button = document.getElementById('full-screen');
   const moveThreshold = 4;
+  const keepOn = document.getElementById('keep-screen-on');
+  const keepOnChoice = document.getElementById('keep-on-choice');
 
   // Also called by the program when it cannot make its context or shaders.
   window.showStillPicture = function (why) {
@@ -23,6 +30,7 @@
     document.getElementById('no-webgl').textContent = why;
     button.hidden = true;
     document.getElementById('full-screen-hint').hidden = true;
+    keepOnChoice.hidden = true;
   };
 
   function browserHasWebGL2() {
@@ -56,6 +64,7 @@
     reference = null;
     if (document.activeElement) document.activeElement.blur();
     document.body.classList.add('saving');
+    updateWakeLock();
     const request = stage.requestFullscreen || stage.webkitRequestFullscreen;
     if (request) {
       // Refused (no full screen here): the scene still covers the window.
@@ -68,6 +77,7 @@
     if (!saving) return;
     saving = false;
     document.body.classList.remove('saving');
+    updateWakeLock();
     if (fullScreenElement()) {
       const exit = document.exitFullscreen || document.webkitExitFullscreen;
       const left = exit.call(document);
@@ -112,6 +122,74 @@
   document.addEventListener('webkitfullscreenchange', onFullScreenChange);
   button.addEventListener('click', startSaving);
 
+  // --- the screen kept on while saving, when asked ---------------------------
+
+  // Held only while saving and asked for: a held lock keeps the device's own
+  // screen saver and sleep away too. The browser lets it go when the page
+  // is hidden; it is taken again when the page shows again, still saving.
+  const choiceKey = 'korvanthel.keepScreenOn';
+  let wakeLock = null;  // the lock held
+  let asking = false;   // a request on its way
+
+  function rememberedChoice() {
+    try {
+      return window.localStorage.getItem(choiceKey) === 'on';
+    } catch (e) {
+      return false;  // no storage here: off, as by default
+    }
+  }
+
+  function rememberChoice() {
+    try {
+      window.localStorage.setItem(choiceKey, keepOn.checked ? 'on' : 'off');
+    } catch (e) {}
+  }
+
+  function lockWanted() {
+    return saving && keepOn.checked && document.visibilityState === 'visible';
+  }
+
+  // Said once in the page (seen when saving ends), never as an error box.
+  function sayLockRefused() {
+    const said = document.getElementById('keep-on-refused');
+    said.textContent = 'The browser would not keep the screen on, so the device may dim and lock as usual.';
+    said.hidden = false;
+  }
+
+  function updateWakeLock() {
+    if (!navigator.wakeLock) return;
+    if (!lockWanted()) {
+      if (wakeLock) wakeLock.release().catch(function () {});
+      wakeLock = null;
+      return;
+    }
+    if (wakeLock || asking) return;
+    asking = true;
+    navigator.wakeLock.request('screen').then(function (taken) {
+      asking = false;
+      wakeLock = taken;
+      taken.addEventListener('release', function () {
+        if (wakeLock === taken) wakeLock = null;
+      });
+      updateWakeLock();  // saving may have ended meanwhile
+    }, function () {
+      asking = false;
+      sayLockRefused();
+    });
+  }
+
+  keepOn.addEventListener('change', function () {
+    rememberChoice();
+    updateWakeLock();
+  });
+  // Shown again: at its next frame, once the browser has said whether it
+  // left full screen meanwhile (which ends saving), as it does before the
+  // frame's callbacks.
+  document.addEventListener('visibilitychange', function () {
+    if (document.visibilityState === 'visible') window.requestAnimationFrame(updateWakeLock);
+    else updateWakeLock();
+  });
+
   // A context lost to the system (a reset graphics driver) comes back with
   // nothing in it: start the page again then.
   stage.firstElementChild.addEventListener('webglcontextlost', function (event) {
@@ -124,8 +202,22 @@
   if (browserHasWebGL2()) {
     button.hidden = false;
     document.getElementById('full-screen-hint').hidden = false;
+    if (navigator.wakeLock) {
+      keepOn.checked = rememberedChoice();
+      keepOnChoice.hidden = false;
+    }
     startProgram();
   } else {
     window.showStillPicture('This browser offers no WebGL 2, which the moving scene needs, so this is a still picture of it.');
+  }
+
+  // Offline after the first visit; where the browser offers no worker (an
+  // address that is not secure), the page works online as before.
+  if (navigator.serviceWorker) {
+    window.addEventListener('load', function () {
+      navigator.serviceWorker.register('worker.js').catch(function (why) {
+        console.warn('korvanthel: the page will not work offline here: ' + why);
+      });
+    });
   }
 })();

@@ -3,9 +3,10 @@ Python program run by tests/kit/program_test.sh, which gives it its scratch
 folder (KORV_SCRATCH, emptied and kept, with the shell kit's refusals), its
 patience and its end, and counts the results it prints (kit_results). Here:
 the result lines, waits, the scene's colours through the shell kit's
-classifier, a web server on 127.0.0.1 that the test starts and stops, and
-headless Chromium driven through the DevTools protocol (chromium-driver and
-python3-selenium).
+classifier, frames checked against the snapshot tool's, a web server on
+127.0.0.1 that the test starts and stops (and serves again at the same
+address, with HTTP caching forbidden if asked), and headless Chromium driven
+through the DevTools protocol (chromium-driver and python3-selenium).
 
     import browser_kit as kit
     kit.start()                                  # kit.scratch: the scratch folder
@@ -17,7 +18,8 @@ python3-selenium).
     kit.done()
 
 Environment: KIT_TMP and PATIENCE (from kit_results), KORV_COLOURS (the
-classifier, for scene_colours and colour_count), KORV_CHROMIUM and
+classifier, for scene_colours and colour_count), KORV_SNAPSHOT and
+KORV_FRAME_COMPARE (for snapshot_frame and check_frame), KORV_CHROMIUM and
 KORV_CHROMEDRIVER (default /usr/bin/chromium and /usr/bin/chromedriver).
 """
 import atexit
@@ -117,30 +119,65 @@ def colour_count(path, classes):
     return int(shell_kit('colour_count', path, classes))
 
 
+# --- frames against the snapshot tool's ----------------------------------------
+
+def snapshot_frame(frame, width=1024, height=768):
+    """The snapshot tool's frame (KORV_SNAPSHOT) in the scratch folder."""
+    path = os.path.join(scratch, 'snapshot-%d-%dx%d.png' % (frame, width, height))
+    subprocess.run([os.environ['KORV_SNAPSHOT'], path, str(frame), str(width), str(height)], check=True,
+                   stdout=subprocess.DEVNULL)
+    return path
+
+
+def check_frame(page, native, least_same, most_mean, what, drawn_by='the snapshot tool'):
+    """Checks a picture of the page against a frame drawn natively (by the
+    snapshot tool) with KORV_FRAME_COMPARE: at least least_same of the pixels in the same
+    colour class of the scene, at most most_mean of mean difference in each
+    channel."""
+    compared = subprocess.run([os.environ['KORV_FRAME_COMPARE'], page, native, str(least_same), str(most_mean)],
+                              capture_output=True, text=True)
+    note('%s: %s %s' % (what, compared.stdout.strip(), compared.stderr.strip()))
+    return check('%s is %s\'s (at least %g of the pixels in the same colour class, a mean difference of at most %g '
+                 'per channel)' % (what, drawn_by, least_same, most_mean), compared.returncode == 0)
+
+
 # --- the web server -------------------------------------------------------------
 
 class _Handler(http.server.SimpleHTTPRequestHandler):
     def log_message(self, format, *args):
         self.server.requests.append(self.path)
 
+    def end_headers(self):
+        if self.server.no_store:
+            self.send_header('Cache-Control', 'no-store')
+        super().end_headers()
 
-def serve(folder):
-    """Serves `folder` on 127.0.0.1 (a free port) until the test ends; the
-    server's `url` ends in '/', its `requests` lists the paths asked for."""
+
+def serve(folder, no_store=False, port=0):
+    """Serves `folder` on 127.0.0.1 until the test ends (or stop_server);
+    the server's `url` ends in '/', its `requests` lists the paths asked
+    for. With no_store every response forbids the browser's HTTP cache
+    (Cache-Control: no-store); `port` 0 takes a free one, another the port of
+    a stopped server, to serve again at its address."""
     handler = lambda *args, **kw: _Handler(*args, directory=folder, **kw)
-    server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), handler)
+    server = http.server.ThreadingHTTPServer(('127.0.0.1', port), handler)
     server.requests = []
-    server.url = 'http://127.0.0.1:%d/' % server.server_address[1]
-    thread = threading.Thread(target=server.serve_forever, daemon=True)
-    thread.start()
-    at_exit(_stop_server, server, thread)
+    server.no_store = no_store
+    server.port = server.server_address[1]
+    server.url = 'http://127.0.0.1:%d/' % server.port
+    server.thread = threading.Thread(target=server.serve_forever, daemon=True)
+    server.thread.start()
+    at_exit(stop_server, server)
     return server
 
 
-def _stop_server(server, thread):
-    server.shutdown()
-    server.server_close()
-    thread.join()
+def stop_server(server):
+    """Stops serving; its address is free to serve again (serve(port=...))."""
+    if server.thread:
+        server.shutdown()
+        server.server_close()
+        server.thread.join()
+        server.thread = None
 
 
 # --- the browser ----------------------------------------------------------------
@@ -186,6 +223,23 @@ def test_page_result(page, variable, desc):
     if not result or result == 'no context':
         fail_now(desc, str(result))
     return result
+
+
+def cdp(browser, command, **params):
+    """One command of the DevTools protocol (Page.getInstallabilityErrors, ...)."""
+    return browser.execute_cdp_cmd(command, params)
+
+
+def hide_page(browser, hidden=True):
+    """Hides the page behind a new tab in front of it, or closes that tab to
+    show the page again: headless Chromium reports a page behind another tab
+    hidden (document.visibilityState; a minimized window's too, but a window
+    in full screen cannot be minimized). The browser's commands still go to
+    the page."""
+    if hidden:
+        browser.tab_in_front = cdp(browser, 'Target.createTarget', url='about:blank')['targetId']
+    else:
+        cdp(browser, 'Target.closeTarget', targetId=browser.tab_in_front)
 
 
 def set_page_size(browser, width, height, ratio=1):

@@ -9,7 +9,6 @@ Each frame is compared twice: as first drawn, with the shapes compiled into
 their display lists as they are drawn, and drawn again after the page
 changed size and back, from the lists replayed."""
 import os
-import subprocess
 
 import browser_kit as kit
 
@@ -28,23 +27,13 @@ server = kit.serve(os.environ['KORV_WEB'])
 browser = kit.open_browser(1024, 768)
 
 
-def compare(frame, page, native, least_same, most_mean, how):
-    compared = subprocess.run([os.environ['KORV_FRAME_COMPARE'], page, native, str(least_same), str(most_mean)],
-                              capture_output=True, text=True)
-    kit.note('frame %d, %s: %s %s' % (frame, how, compared.stdout.strip(), compared.stderr.strip()))
-    kit.check('frame %d, %s, is the snapshot tool\'s (at least %g of the pixels in the same colour class, a mean '
-              'difference of at most %g per channel)' % (frame, how, least_same, most_mean), compared.returncode == 0)
-
-
 def drawn_times(count):
     status = kit.status(browser)
     return status and status[1] >= count
 
 
 for frame, (least_same, most_mean) in LIMITS.items():
-    native = os.path.join(kit.scratch, 'snapshot-%d.png' % frame)
-    subprocess.run([os.environ['KORV_SNAPSHOT'], native, str(frame), '1024', '768'], check=True,
-                   stdout=subprocess.DEVNULL)
+    native = kit.snapshot_frame(frame)
     kit.set_page_size(browser, 1024, 768)
     browser.get(server.url + 'index.html?frame=%d' % frame)
     status = kit.wait_until(kit.PATIENCE, lambda: kit.status(browser))
@@ -52,7 +41,7 @@ for frame, (least_same, most_mean) in LIMITS.items():
         continue
     kit.animation_frames(browser, 2)  # the frame drawn is the one shown
     first = kit.screenshot(browser, os.path.join(kit.scratch, 'page-%d.png' % frame))
-    compare(frame, first, native, least_same, most_mean, 'first drawn')
+    kit.check_frame(first, native, least_same, most_mean, 'frame %d, first drawn' % frame)
     # Another size and back: the frame is drawn twice more, from the lists.
     kit.set_page_size(browser, 1000, 700)
     resized = kit.wait_until(kit.PATIENCE, lambda: drawn_times(2))
@@ -62,5 +51,5 @@ for frame, (least_same, most_mean) in LIMITS.items():
         continue
     kit.animation_frames(browser, 2)
     again = kit.screenshot(browser, os.path.join(kit.scratch, 'page-%d-again.png' % frame))
-    compare(frame, again, native, least_same, most_mean, 'drawn again')
+    kit.check_frame(again, native, least_same, most_mean, 'frame %d, drawn again' % frame)
 kit.done()

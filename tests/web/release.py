@@ -1,9 +1,11 @@
 """The page as released: a second build of the page in a folder of its own
 gives the same bytes as the tree's; the release script (scripts/make-web-dist)
 writes the page with the downloads' names, sizes and SHA-256 checksums taken
-from the files, the files themselves and nothing else, the same bytes twice;
-and that page, served, shows the downloads and their install steps, with
-links that work and nothing from another origin."""
+from the files, the files themselves and nothing else, the same bytes twice,
+with the page's worker sealed for the released page; and that page, served,
+shows the downloads and their install steps, with links that work and
+nothing from another origin, and its worker keeps the page's files and not
+the downloads."""
 import filecmp
 import hashlib
 import os
@@ -12,7 +14,8 @@ import subprocess
 
 import browser_kit as kit
 
-PAGE_FILES = ['index.html', 'page.js', 'page.css', 'icon.svg', 'frame75.png', 'korvanthel.js', 'korvanthel.wasm']
+PAGE_FILES = ['index.html', 'page.js', 'page.css', 'icon.svg', 'frame75.png', 'manifest.webmanifest', 'icon-192.png',
+              'icon-512.png', 'icon-maskable.png', 'korvanthel.js', 'korvanthel.wasm', 'worker.js']
 
 kit.start()
 source = os.environ['KORV_SOURCE']
@@ -23,7 +26,7 @@ second = os.path.join(kit.scratch, 'second-build')
 log = open(os.path.join(kit.scratch, 'second-build.log'), 'w')
 built = subprocess.run(['cmake', '-S', source, '-B', second, '-DCMAKE_TOOLCHAIN_FILE=%s/cmake/emscripten.cmake' % source],
                        stdout=log, stderr=log).returncode == 0 and subprocess.run(
-    ['cmake', '--build', second, '--target', 'korvanthel', '-j2'], stdout=log, stderr=log).returncode == 0
+    ['cmake', '--build', second, '--target', 'korv_page_worker', '-j2'], stdout=log, stderr=log).returncode == 0
 if kit.check('a second build of the page in another folder succeeds', built, 'see second-build.log'):
     differing = [f for f in PAGE_FILES if not filecmp.cmp(os.path.join(tree, f), os.path.join(second, f), shallow=False)]
     kit.check('it gives the same bytes (%s)' % ', '.join(PAGE_FILES), not differing, 'differ: %s' % differing)
@@ -51,6 +54,12 @@ kit.check('it writes the page\'s files and the downloads, nothing else',
 match, mismatch, errors = filecmp.cmpfiles(runs[0], runs[1], sorted(os.listdir(web)), shallow=False)
 kit.check('two runs give the same bytes', not mismatch and not errors, str(mismatch + errors))
 kit.check('the release\'s SHA256SUMS is left as it was', open(sums).read() == 'the release\'s own list\n')
+# The released page's worker keeps the released page's files, each with its
+# hash, and not the downloads.
+sealed = dict(re.findall(r"^  '([^']+)': '([0-9a-f]{64})',$", open(os.path.join(web, 'worker.js')).read(), re.M))
+files = {f: hashlib.sha256(open(os.path.join(web, f), 'rb').read()).hexdigest() for f in PAGE_FILES if f != 'worker.js'}
+kit.check('its worker lists every file of the released page with its hash, and no download', sealed == files,
+          str(sorted(set(sealed.items()) ^ set(files.items()))))
 page = open(os.path.join(web, 'index.html')).read()
 for name, data in downloads.items():
     size = '{:,}'.format(len(data))
@@ -72,6 +81,12 @@ server = kit.serve(web)
 browser = kit.open_browser(1024, 768)
 browser.get(server.url + 'index.html')
 kit.check('the released page shows the moving scene', kit.wait_until(kit.PATIENCE, lambda: kit.status(browser)))
+kept = browser.execute_async_script(
+    "const done = arguments[arguments.length - 1]; navigator.serviceWorker.ready.then(async () => {"
+    " const names = []; for (const name of await caches.keys()) for (const request of await (await caches.open(name))"
+    ".keys()) names.push(request.url.split('/').pop()); done(names.sort()); });")
+kit.check('its worker keeps the page\'s files, and not the downloads',
+          kept == sorted(f for f in PAGE_FILES if f != 'worker.js'), str(kept))
 browser.execute_script("document.getElementById('downloads').scrollIntoView()")
 kit.screenshot(browser, os.path.join(kit.scratch, 'released-page.png'))
 links = browser.execute_async_script(
