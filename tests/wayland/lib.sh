@@ -76,8 +76,7 @@ output_rect() {
 }
 
 region_colours() {
-  grim "$KIT_TMP/layout.png" &&
-    convert "$KIT_TMP/layout.png" -crop "$3x$4+$1+$2" +repage -depth 8 ppm:- | "$KORV_COLOURS"
+  grim "$KIT_TMP/layout.png" && scene_colours "$KIT_TMP/layout.png[$3x$4+$1+$2]"
 }
 
 scene_on() {

@@ -46,7 +46,7 @@ monitor_crop() {
   if [ -n "${3:-}" ]; then
     convert "$1" -crop "$((w / part))x$((h / part))+$x+$y" +repage "$3"
   else
-    convert "$1" -crop "$((w / part))x$((h / part))+$x+$y" +repage -depth 8 ppm:- | "$KORV_COLOURS"
+    scene_colours "$1[$((w / part))x$((h / part))+$x+$y]"
   fi
 }
 
