@@ -100,7 +100,7 @@ kit.check('its install steps are shown', browser.execute_script(
 # The steps are the read-me's and the package's own: the permission prompt
 # on Windows, the command that adds the saver on Linux.
 steps = browser.execute_script("return document.getElementById('downloads').innerText")
-for words in ('double-click it', 'Windows asks whether to allow Korvanthel', 'korvanthel-enable'):
+for words in ('double-click it', 'Windows asks whether to allow Korvanthel', 'korvanthel-enable', 'korvanthel -overlay'):
     kit.check('the install steps say: ' + words, words in steps)
 kit.check('the install steps send nobody to "Run as administrator" or a hand edit',
           'Run as administrator' not in steps and 'programs:' not in steps)
