@@ -51,8 +51,8 @@ cmp -s "$zip" "$scratch/second/$zip_name" || fail "a second release gives anothe
 cmp -s "$scratch/first/SHA256SUMS" "$scratch/second/SHA256SUMS" || fail "a second release gives other checksums"
 
 # Further packages are released beside the zip and listed with it.
-echo "a package" > "$scratch/korvanthel-x11_test_amd64.deb"
-"$root/scripts/make-dist" "$scratch/third" "$shipped" "$scratch/korvanthel-x11_test_amd64.deb" >/dev/null
+echo "a package" > "$scratch/korvanthel_test_amd64.deb"
+"$root/scripts/make-dist" "$scratch/third" "$shipped" "$scratch/korvanthel_test_amd64.deb" >/dev/null
 [ "$(wc -l < "$scratch/third/SHA256SUMS")" -eq 2 ] || fail "SHA256SUMS does not list the package"
 (cd "$scratch/third" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS with a package does not match"
 

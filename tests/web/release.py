@@ -34,7 +34,7 @@ if kit.check('a second build of the page in another folder succeeds', built, 'se
 # The release: downloads of known bytes beside a SHA256SUMS of the release.
 dist = os.path.join(kit.scratch, 'dist')
 os.makedirs(dist)
-downloads = {'Korvanthel-9.8.7-win32.zip': os.urandom(123457), 'korvanthel-x11_9.8.7_amd64.deb': os.urandom(4321)}
+downloads = {'Korvanthel-9.8.7-win32.zip': os.urandom(123457), 'korvanthel_9.8.7_amd64.deb': os.urandom(4321)}
 for name, data in downloads.items():
     with open(os.path.join(dist, name), 'wb') as out:
         out.write(data)
@@ -71,7 +71,7 @@ kit.check('the page keeps the rest of the tree\'s page',
           page.replace(page[page.index('<section class="panel" id="downloads">'):page.index('</section>\n<footer') + 11],
                        '<!-- downloads -->\n') == open(os.path.join(tree, 'index.html')).read())
 bad = subprocess.run([os.path.join(source, 'scripts', 'make-web-dist'), os.path.join(dist, 'bad'), tree,
-                      os.path.join(dist, 'missing.zip'), os.path.join(dist, 'korvanthel-x11_9.8.7_amd64.deb')],
+                      os.path.join(dist, 'missing.zip'), os.path.join(dist, 'korvanthel_9.8.7_amd64.deb')],
                      capture_output=True, text=True)
 kit.check('a missing download is an error, and nothing is written', bad.returncode != 0 and
           not os.path.exists(os.path.join(dist, 'bad')), bad.stderr)
